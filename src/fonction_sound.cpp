@@ -1,0 +1,53 @@
+// The sound bank: one looping music track and nine chunks, each started once
+// per stretch of play through its played-once flag.
+#include <cstdio>
+
+#include "fonction.h"
+
+static Mix_Chunk* load_chunk(const char* path, bool audio_open) {
+    Mix_Chunk* chunk = Mix_LoadWAV_RW(SDL_RWFromFile(path, "rb"), 1);
+    // Without an audio device every load fails; start-up has said so once already.
+    if (chunk == nullptr && audio_open) {
+        std::fprintf(stderr, "pelune: cannot load %s: %s\n", path, Mix_GetError());
+    }
+    return chunk;
+}
+
+void Sons_Init(Sons* sons) {
+    const bool audio_open = Mix_QuerySpec(nullptr, nullptr, nullptr) != 0;
+    sons->music = Mix_LoadMUS("data/music/music.ogg");
+    if (sons->music == nullptr && audio_open) {
+        std::fprintf(stderr, "pelune: cannot load data/music/music.ogg: %s\n", Mix_GetError());
+    }
+    sons->theme = load_chunk("data/music/pelune.wav", audio_open);
+    sons->gameover = load_chunk("data/music/gameover.wav", audio_open);
+    sons->count1 = load_chunk("data/music/1.wav", audio_open);
+    sons->count2 = load_chunk("data/music/2.wav", audio_open);
+    sons->count3 = load_chunk("data/music/3.wav", audio_open);
+    sons->start = load_chunk("data/music/start.wav", audio_open);
+    sons->earlystart = load_chunk("data/music/earlystart.wav", audio_open);
+    std::printf("OK\n\n");
+    std::fflush(stdout);
+    sons->pause = load_chunk("data/music/pause.wav", audio_open);
+    sons->levelwin = load_chunk("data/music/levelwin.wav", audio_open);
+    PlayedSong_Init(sons);
+}
+
+void PlayWav(Mix_Chunk* chunk, int* played) {
+    if (*played != 0) return;
+    // The flag is set even when no channel was free: the moment has passed.
+    Mix_PlayChannelTimed(-1, chunk, 0, -1);
+    *played = 1;
+}
+
+void PlayedSong_Init(Sons* sons) {
+    sons->played_theme = 0;
+    sons->played_gameover = 0;
+    sons->played_count3 = 0;
+    sons->played_count2 = 0;
+    sons->played_count1 = 0;
+    sons->played_start = 0;
+    sons->played_earlystart = 0;
+    sons->played_pause = 0;
+    sons->played_levelwin = 0;
+}

@@ -1,0 +1,187 @@
+// The entry function, the main loop and the quit test.
+#include "main.h"
+
+#include <SDL_image.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+
+#include "fonction.h"
+#include "jeu.h"
+#include "menu.h"
+
+int continuer = 1;
+
+static constexpr long long FRAME_NS = 1000000000LL / FRAMES_PER_SECOND;
+
+static SDL_Surface* load_sheet(const char* path) {
+    SDL_Surface* sheet = IMG_Load(path);
+    if (sheet == nullptr) std::fprintf(stderr, "pelune: cannot load %s: %s\n", path, IMG_GetError());
+    return sheet;
+}
+
+static void set_icon() {
+    SDL_Surface* icon = SDL_LoadBMP_RW(SDL_RWFromFile("ico.bmp", "rb"), 1);
+    if (icon == nullptr) {
+        std::fprintf(stderr, "pelune: cannot load ico.bmp: %s\n", SDL_GetError());
+        return;
+    }
+    SDL_WM_SetIcon(icon, nullptr);
+    SDL_FreeSurface(icon);  // the window keeps its own copy
+}
+
+// SDL with video and, when there is one, the audio device and the mixer.
+static bool open_devices() {
+    if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) != 0) {
+        if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+            std::fprintf(stderr, "pelune: cannot start SDL: %s\n", SDL_GetError());
+            return false;
+        }
+    }
+    if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 1024) != 0) {
+        std::fprintf(stderr, "pelune: no audio device (%s): the game runs silently\n",
+                     Mix_GetError());
+    }
+    return true;
+}
+
+bool Game_Start(Game* game) {
+    *game = Game{};
+    continuer = 1;
+    if (!open_devices()) return false;
+    set_icon();  // before the video mode, or the window would not take it
+    game->screen = SDL_SetVideoMode(SCREEN_W, SCREEN_H, SCREEN_BPP, SDL_HWSURFACE | SDL_DOUBLEBUF);
+    if (game->screen == nullptr) {
+        std::fprintf(stderr, "pelune: no display: %s\n", SDL_GetError());
+        if (Mix_QuerySpec(nullptr, nullptr, nullptr) != 0) Mix_CloseAudio();
+        return false;
+    }
+    SDL_WM_SetCaption("Pelune", nullptr);
+    std::printf("Thanks to play Pelune.\n\n\n\n\nPlease wait while loading...\n\nLoading gfx ...");
+    std::fflush(stdout);
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+
+    Menu_Init(&game->menu);
+    game->menu.sheet = load_sheet("data/gfx/menu.png");
+    game->general.level_sheet = load_sheet("data/gfx/lvl.png");
+    General_Init(&game->general);
+    read_unlock(&game->general);
+    Anim_Init(&game->anim);
+    game->anim.sheet = load_sheet("data/gfx/anim.png");
+    Perso_Init(&game->perso, 0, 173);
+    game->perso.sheet = load_sheet("./data/gfx/joueur.png");
+    std::printf("OK\n\nLoading music...");
+    std::fflush(stdout);
+    Niveaux_Init(game->niveau);
+    Sons_Init(&game->sons);
+    PlayWav(game->sons.theme, &game->sons.played_theme);
+    Mix_PlayMusic(game->sons.music, -1);
+    return true;
+}
+
+using LevelFrame = void (*)(Niveau*, General*, SDL_Surface*, Anim*, Perso*, Menu*, Sons*);
+static constexpr LevelFrame RACE_LEVELS[9] = {Niveau1, Niveau2, Niveau3, Niveau4, Niveau5,
+                                              Niveau6, Niveau7, Niveau8, Niveau9};
+
+static void run_menu(Game* game) {
+    Anim_Init(&game->anim);
+    PlayedSong_Init(&game->sons);
+    Menu_Sys(&game->menu, &game->general, game->screen, game->niveau);
+    Perso_Init(&game->perso, START_X, START_Y_MENU);
+}
+
+static void run_level(Game* game) {
+    General* general = &game->general;
+    const int level = general->level;
+    if (level >= 1 && level <= 9) {
+        RACE_LEVELS[level - 1](&game->niveau[level - 1], general, game->screen, &game->anim,
+                               &game->perso, &game->menu, &game->sons);
+    } else if (level == LEVEL_ENDING) {
+        Fin(&game->menu, &game->niveau[LEVEL_ENDING - 1], general, game->screen, &game->anim,
+            &game->perso, &game->sons);
+    } else if (level == LEVEL_BONUS) {
+        Niveau11(&game->niveau[LEVEL_BONUS - 1], general, game->screen, &game->anim, &game->perso,
+                 &game->menu, &game->sons);
+    } else if (level > LEVEL_BONUS) {
+        general->level = LEVEL_ENDING;  // the bonus level won: the ending from the next turn
+    }
+}
+
+void Game_Turn(Game* game) {
+    General* general = &game->general;
+    SDL_PollEvent(&general->event);  // an empty queue keeps the last event
+    if (general->screen == SCREEN_MENU) {
+        run_menu(game);
+    } else if (general->screen == SCREEN_PLAY) {
+        run_level(game);
+    }
+    if (general->level != LEVEL_BONUS) Blit_Pluie(general, &game->anim, game->screen);
+    // From now on this key-down counts as acted on, however long it stays.
+    general->key_consumed = general->event.type == SDL_KEYDOWN ? 1 : 0;
+    ExitGame(general);
+    SDL_Flip(game->screen);
+}
+
+void Game_Stop(Game* game) {
+    Mix_FreeMusic(game->sons.music);
+    game->sons.music = nullptr;
+    Mix_Chunk** chunks[] = {&game->sons.theme,  &game->sons.gameover,   &game->sons.count1,
+                            &game->sons.count2, &game->sons.count3,     &game->sons.start,
+                            &game->sons.earlystart, &game->sons.pause, &game->sons.levelwin};
+    for (Mix_Chunk** chunk : chunks) {
+        if (*chunk != nullptr) Mix_FreeChunk(*chunk);
+        *chunk = nullptr;
+    }
+    if (Mix_QuerySpec(nullptr, nullptr, nullptr) != 0) Mix_CloseAudio();
+    SDL_Surface** sheets[] = {&game->menu.sheet, &game->general.level_sheet, &game->anim.sheet,
+                              &game->perso.sheet};
+    for (SDL_Surface** sheet : sheets) {
+        SDL_FreeSurface(*sheet);
+        *sheet = nullptr;
+    }
+}
+
+void ExitGame(General* general) {
+    const SDL_Event& event = general->event;
+    if (event.type == SDL_QUIT || (event.type == SDL_KEYDOWN && event.key.keysym.sym == KEY_ESCAPE)) {
+        continuer = 0;
+    }
+}
+
+static long long monotonic_ns() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+}
+
+void FramePacer_Init(FramePacer* pacer) { pacer->next_ns = monotonic_ns(); }
+
+void FramePacer_Wait(FramePacer* pacer) {
+    pacer->next_ns += FRAME_NS;
+    const long long now = monotonic_ns();
+    if (pacer->next_ns < now) {
+        pacer->next_ns = now;  // a stall: go on from here, no burst of catch-up turns
+        return;
+    }
+    timespec until{};
+    until.tv_sec = static_cast<time_t>(pacer->next_ns / 1000000000LL);
+    until.tv_nsec = static_cast<long>(pacer->next_ns % 1000000000LL);
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+    }
+}
+
+int SDL_main(int argc, char* argv[]) {
+    (void)argc;
+    (void)argv;
+    Game game;
+    if (!Game_Start(&game)) return 1;
+    FramePacer pacer;
+    FramePacer_Init(&pacer);
+    while (continuer == 1) {
+        Game_Turn(&game);
+        FramePacer_Wait(&pacer);
+    }
+    Game_Stop(&game);
+    return 0;
+}

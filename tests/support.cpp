@@ -1,0 +1,105 @@
+#include "support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+SDL_Surface* make_surface(int w, int h) {
+    SDL_Surface* surface = SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, 0x00FF0000, 0x0000FF00,
+                                                0x000000FF, 0xFF000000);
+    fill(surface, 0xFF000000);
+    return surface;
+}
+
+Uint32 sheet_pixel(int x, int y) {
+    return 0xFF000000u | (static_cast<Uint32>(x & 0xFFF) << 12) | static_cast<Uint32>(y & 0xFFF);
+}
+
+SDL_Surface* make_sheet(int w, int h) {
+    SDL_Surface* sheet = make_surface(w, h);
+    for (int y = 0; y < h; ++y) {
+        Uint32* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(sheet->pixels) + y * sheet->pitch);
+        for (int x = 0; x < w; ++x) row[x] = sheet_pixel(x, y);
+    }
+    return sheet;
+}
+
+Uint32 pixel_at(SDL_Surface* surface, int x, int y) {
+    return reinterpret_cast<Uint32*>(static_cast<Uint8*>(surface->pixels) + y * surface->pitch)[x];
+}
+
+void fill(SDL_Surface* surface, Uint32 colour) { SDL_FillRect(surface, nullptr, colour); }
+
+bool block_drawn(SDL_Surface* screen, int dx, int dy, int sx, int sy, int w, int h) {
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            if (pixel_at(screen, dx + x, dy + y) != sheet_pixel(sx + x, sy + y)) return false;
+        }
+    }
+    return true;
+}
+
+SDL_Event key_event(Uint8 type, SDLKey key) {
+    SDL_Event event{};
+    event.type = type;
+    event.key.type = type;
+    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.sym = key;
+    return event;
+}
+
+void set_key(General* general, Uint8 type, SDLKey key) { general->event = key_event(type, key); }
+
+void push_key(Uint8 type, SDLKey key) {
+    SDL_Event event = key_event(type, key);
+    SDL_PushEvent(&event);
+}
+
+void push_quit() {
+    SDL_Event event{};
+    event.type = SDL_QUIT;
+    SDL_PushEvent(&event);
+}
+
+GameDir::GameDir(bool with_assets) {
+    char pattern[] = "/tmp/pelune-test-XXXXXX";
+    path = mkdtemp(pattern);
+    previous = fs::current_path().string();
+    const fs::path source = PELUNE_SOURCE_DIR;
+    fs::create_directories(fs::path(path) / "data");
+    if (with_assets) {
+        fs::create_directory_symlink(source / "data" / "gfx", fs::path(path) / "data" / "gfx");
+        fs::create_directory_symlink(source / "data" / "music", fs::path(path) / "data" / "music");
+        if (fs::exists(source / "ico.bmp")) fs::create_symlink(source / "ico.bmp", fs::path(path) / "ico.bmp");
+    }
+    fs::current_path(path);
+}
+
+GameDir::~GameDir() {
+    fs::current_path(previous);
+    std::error_code ignored;
+    fs::permissions(fs::path(path) / "data", fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(path, ignored);
+}
+
+std::string GameDir::file(const std::string& relative) const { return (fs::path(path) / relative).string(); }
+
+void GameDir::write(const std::string& relative, const std::string& content) const {
+    std::ofstream out(file(relative), std::ios::binary);
+    out << content;
+}
+
+std::string GameDir::read(const std::string& relative) const {
+    std::ifstream in(file(relative), std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
+}
+
+bool GameDir::exists(const std::string& relative) const { return fs::exists(file(relative)); }

@@ -1,0 +1,39 @@
+// Test helpers: in-memory surfaces and sheets, events, a throw-away game directory.
+#ifndef PELUNE_TEST_SUPPORT_H
+#define PELUNE_TEST_SUPPORT_H
+
+#include <string>
+
+#include "main.h"
+
+// A 32-bit ARGB surface in memory, cleared to opaque black.
+SDL_Surface* make_surface(int w, int h);
+// A sheet whose every pixel is opaque and names its own place: sheet_pixel(x, y).
+SDL_Surface* make_sheet(int w, int h);
+Uint32 sheet_pixel(int x, int y);
+Uint32 pixel_at(SDL_Surface* surface, int x, int y);
+void fill(SDL_Surface* surface, Uint32 colour);
+// True when the screen's w x h block at (dx, dy) is the sheet's block at (sx, sy).
+bool block_drawn(SDL_Surface* screen, int dx, int dy, int sx, int sy, int w, int h);
+
+SDL_Event key_event(Uint8 type, SDLKey key);
+// Sets general->event to a key-down/key-up (the latch is left as it is).
+void set_key(General* general, Uint8 type, SDLKey key);
+void push_key(Uint8 type, SDLKey key);
+void push_quit();
+
+// A temporary working directory laid out like the game's: data/ of its own (so
+// the unlock file is private to the test), the sheets, sounds and icon of the
+// repository linked in. The previous directory is restored on destruction.
+struct GameDir {
+    std::string path;
+    std::string previous;
+    explicit GameDir(bool with_assets = true);
+    ~GameDir();
+    std::string file(const std::string& relative) const;
+    void write(const std::string& relative, const std::string& content) const;
+    std::string read(const std::string& relative) const;
+    bool exists(const std::string& relative) const;
+};
+
+#endif
