@@ -103,3 +103,11 @@ std::string GameDir::read(const std::string& relative) const {
 }
 
 bool GameDir::exists(const std::string& relative) const { return fs::exists(file(relative)); }
+
+// Every test runs headless: no window, no sound card.
+int main(int argc, char** argv) {
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

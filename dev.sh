@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# ./dev.sh run   installs what is missing, builds and starts the game
+# ./dev.sh test  installs what is missing, builds and runs every test
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(g++ cmake make pkg-config
+          libsdl1.2-compat-dev libsdl-mixer1.2-dev libsdl-image1.2-dev
+          libgtest-dev libbenchmark-dev libpng-dev libsndfile1-dev libvorbis-dev)
+TEST_PACKAGES=(xvfb xdotool x11-utils imagemagick valgrind)
+
+install_missing() {
+    local missing=()
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+build() {  # build DIR [cmake options...]
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake --build "$dir" -j"$(nproc)"
+}
+
+case "${1:-}" in
+run)
+    install_missing "${PACKAGES[@]}"
+    build build -DPELUNE_TESTS=OFF -DPELUNE_BENCH=OFF
+    exec ./pelune
+    ;;
+test)
+    install_missing "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    build build
+    (cd build && ctest --output-on-failure -j"$(nproc)")
+    ;;
+*)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac
