@@ -37,7 +37,11 @@ void check_malus(General* general, Perso* perso, Anim* anim, SDL_Surface* screen
 void stop_cpu(General* general, Perso* perso, Niveau* niveau);
 // Race frame, once per slope segment [from, to): moves the runners along the ground.
 void follow_the_line(General* general, Perso* perso, int from, int to, int dy);
-// The computer's nerve for a draw r (0..32767) at a difficulty; -1 when none is drawn.
+// nerve_from_draw's answer when the difficulty draws no nerve. Difficulty 1 yields
+// raw values from -3 up, so the marker must lie outside -3..2.
+constexpr int NERVE_NONE = -100;
+// The computer's nerve for a draw r (0..32767) at a difficulty, truncated but not yet
+// floored at 0 (difficulty 1 gives -3..2); NERVE_NONE when none is drawn.
 int nerve_from_draw(int r, int difficulty);
 
 // ---- Sentinels ----
