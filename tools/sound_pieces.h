@@ -1,0 +1,18 @@
+// The game's music and sound chunks, each rendered into a buffer ready to write.
+#ifndef PELUNE_TOOLS_SOUND_PIECES_H
+#define PELUNE_TOOLS_SOUND_PIECES_H
+
+#include "sound_synth.h"
+
+// The looping track: a wrapping buffer whose end runs on into its start.
+Mix make_music();
+
+Mix make_jingle();       // pelune.wav: start-up
+Mix make_count();        // 3.wav, 2.wav, 1.wav: one countdown step
+Mix make_go();           // start.wav: the last countdown step
+Mix make_false_start();  // earlystart.wav
+Mix make_pause();        // pause.wav
+Mix make_level_win();    // levelwin.wav
+Mix make_game_over();    // gameover.wav
+
+#endif
