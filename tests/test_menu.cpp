@@ -126,12 +126,6 @@ TEST_F(MenuTest, TopRandomDrawShowsTheFourthBackgroundSlot) {
     EXPECT_EQ(menu.background.src.h, 272);
     frame();
     EXPECT_TRUE(block_drawn(screen, 0, 0, 480, 816, SCREEN_W, MENU_PANEL_Y));
-
-    for (int draw = 0; draw < 200; ++draw) {
-        Menu_Init(&menu);
-        ASSERT_GE(menu.bg_index, 0);
-        ASSERT_LE(menu.bg_index, 3);
-    }
 }
 
 TEST_F(MenuTest, StartsOnTheMainPanelOverTheBackground) {
