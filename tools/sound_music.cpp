@@ -258,6 +258,7 @@ Mix make_music() {
     }
     add_mix(mix, lead, 1.0);
     add_echo(mix, lead, 3 * STEP_FRAMES, 0.35, 0.3);
-    normalise(mix, 0.75);
+    // Headroom for the chunks the mixer adds on top.
+    normalise(mix, 0.6);
     return mix;
 }
