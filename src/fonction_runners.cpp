@@ -5,7 +5,10 @@
 static constexpr int DIFFICULTY_EASY = 0;
 static constexpr int DIFFICULTY_HARD = 1;
 
-// The computer's row on the runner sheet is its level's number up to here.
+// Rows of the runner sheet: the player's, and the computer's until the first
+// drawing picks its level's row (the level's number, up to the last race level).
+static constexpr int PLAYER_ROW = 0;
+static constexpr int CPU_START_ROW = 1;
 static constexpr int LAST_RACE_LEVEL = 9;
 
 // The guarded zone around a sentinel, from its cone's x: 15 px to the left of the
@@ -36,9 +39,9 @@ static void copy_to_dest(Sprite* sprite) {
 static bool within(int x, int from, int to) { return from <= x && x < to; }
 
 void Perso_Init(Perso* perso, int x, int y) {
-    set_runner(&perso->player, x, y, 0);
+    set_runner(&perso->player, x, y, PLAYER_ROW);
     perso->player.aux1 = 0;
-    set_runner(&perso->cpu, x, y - CPU_LIFT, 1);
+    set_runner(&perso->cpu, x, y - CPU_LIFT, CPU_START_ROW);
     perso->cpu.aux1 = MOVING;
     perso->cpu.aux2 = 0;
     perso->frame = 0;
