@@ -57,7 +57,9 @@ static void curtain(General* general, Niveau* niveau, Anim* anim, SDL_Surface* s
             niveau->started = 1;  // the ending has no countdown
         }
     }
-    if (anim->count > COUNT_AFTER_CURTAIN) anim->countdown.src.x = static_cast<Sint16>(ANIM_COUNT3.x);
+    if (anim->count > COUNT_AFTER_CURTAIN) {
+        anim->countdown.src.x = static_cast<Sint16>(ANIM_COUNT3.x);
+    }
     for (anim->count = 0; anim->count < CURTAIN_STRIPS; ++anim->count) {
         Sprite* strip = &anim->strips[anim->count];
         blit_at_position(anim->sheet, strip, screen);

@@ -139,7 +139,8 @@ void follow_the_line(General* general, Perso* perso, int from, int to, int dy) {
             perso->player.y += 1;
             perso->player.aux1 = 1;
         }
-        const bool hard_rest = general->difficulty == DIFFICULTY_HARD && dy != DOWNHILL && player_on;
+        const bool hard_rest =
+            general->difficulty == DIFFICULTY_HARD && dy != DOWNHILL && player_on;
         const bool easy_rest = general->difficulty == DIFFICULTY_EASY && key_up;
         if (hard_rest || easy_rest) perso->player.aux1 = 0;
     }
