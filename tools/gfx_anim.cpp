@@ -1,0 +1,115 @@
+// The anim sheet: countdown lights, the banners drawn over the race, the
+// curtain slat and the rain drop.
+#include <cmath>
+
+#include "gfx_font.h"
+#include "gfx_palette.h"
+#include "gfx_sheets.h"
+#include "gfx_ui.h"
+#include "tables.h"
+
+namespace {
+
+// A round signal light with its number, like the lamps at a start line.
+Image countdown_picture(const SheetRect& r, const std::string& text, const std::vector<Rgba>& ramp, Rgba lamp) {
+    Image img(r.w, r.h);
+    const float cx = r.w / 2.f, cy = r.h / 2.f;
+    disc(img, cx, cy, 62.f, with_alpha(lamp, 60));
+    disc(img, cx, cy, 56.f, pal::INK);
+    disc(img, cx, cy, 54.f, mix(lamp, pal::INK, 0.35f));
+    disc(img, cx, cy, 50.f, with_alpha(pal::NIGHT, 255));
+    disc(img, cx, cy, 47.f, mix(lamp, pal::NIGHT, 0.7f));
+    // A glint on the glass.
+    ellipse(img, cx - 22.f, cy - 28.f, 9.f, 5.f, with_alpha(pal::WHITE, 70));
+    const TextStyle style = title_style(3, 2, ramp, pal::INK);
+    const int caps = FONT_CAP * style.factor();
+    draw_text_centered(img, static_cast<int>(cx), static_cast<int>(cy) - caps / 2 - 2, text, style);
+    return img;
+}
+
+Image go_picture(const SheetRect& r) {
+    Image img(r.w, r.h);
+    const float cx = r.w / 2.f, cy = r.h / 2.f;
+    // A burst of rays behind the word.
+    std::vector<float> star;
+    for (int i = 0; i < 32; ++i) {
+        const float a = i * 3.14159265f / 16.f;
+        const float radius = i % 2 ? 38.f : 64.f;
+        star.push_back(cx + std::cos(a) * radius * 2.2f);
+        star.push_back(cy + std::sin(a) * radius);
+    }
+    polygon(img, star, with_alpha(pal::ORANGE, 150));
+    ellipse(img, cx, cy, 100.f, 40.f, with_alpha(pal::GOLD, 120));
+    const TextStyle style = title_style(3, 2, {pal::WHITE, pal::SPRING, pal::LIME, pal::GRASS}, pal::FOREST);
+    const int caps = FONT_CAP * style.factor();
+    draw_text_centered(img, static_cast<int>(cx), static_cast<int>(cy) - caps / 2 - 3, "GO!", style);
+    return img;
+}
+
+// A framed message over the race: a title and up to two lines.
+Image banner_picture(const SheetRect& r, const std::string& title, const std::vector<Rgba>& ramp, Rgba rim,
+                     const std::string& line1, const std::string& line2) {
+    Image img(r.w, r.h);
+    plaque(img, 0, 0, r.w, r.h, with_alpha(pal::NIGHT, 215), rim);
+    const int cx = r.w / 2;
+    draw_text_centered(img, cx, 16, title, title_style(2, 1, ramp, pal::INK));
+    // A rule under the title.
+    img.fill(cx - 120, 56, 240, 1, with_alpha(rim, 180));
+    img.fill(cx - 3, 54, 6, 5, rim);
+    draw_text_centered(img, cx, 66, line1, plain_shadowed(pal::WHITE, pal::INK, 1));
+    draw_text_centered(img, cx, r.h - 34, line2, plain_shadowed(pal::GOLD, pal::INK, 2));
+    return img;
+}
+
+Image curtain_picture(const SheetRect& r) {
+    Image img(r.w, r.h);
+    // One slat of the shutter that opens on every race: lit top edge, shaded belly.
+    dither_ramp(img, 0, 0, r.w - 1, r.h - 1, {pal::VIOLET, pal::PLUM, pal::DUSK, pal::NIGHT});
+    img.fill(0, 0, r.w, 1, pal::ORCHID);
+    img.fill(0, 1, r.w, 1, pal::PINK);
+    img.fill(0, r.h - 2, r.w, 1, pal::INK);
+    img.fill(0, r.h - 1, r.w, 1, pal::INK);
+    // A row of little diamonds with gold studs.
+    for (int x = 12; x < r.w; x += 24) {
+        polygon(img, {x + 0.f, 4.f, x + 6.f, 10.f, x + 0.f, 16.f, x - 6.f, 10.f}, pal::DUSK);
+        polygon(img, {x + 0.f, 5.f, x + 5.f, 10.f, x + 0.f, 15.f, x - 5.f, 10.f}, pal::PLUM);
+        img.put(x, 9, pal::GOLD);
+        img.put(x, 10, pal::AMBER);
+        img.put(x - 1, 9, pal::CREAM);
+    }
+    return img;
+}
+
+Image drop_picture(const SheetRect& r) {
+    Image img(r.w, r.h);
+    // A streak falling straight down, its head bright.
+    for (int y = 0; y < r.h - 3; ++y) img.put(r.w / 2, y, with_alpha(pal::AIR, 50 + 22 * y));
+    img.put(r.w / 2, r.h - 3, with_alpha(pal::ICE, 230));
+    img.put(r.w / 2 - 1, r.h - 2, with_alpha(pal::AIR, 200));
+    img.put(r.w / 2, r.h - 2, with_alpha(pal::WHITE, 255));
+    img.put(r.w / 2 + 1, r.h - 2, with_alpha(pal::SKY, 200));
+    img.put(r.w / 2, r.h - 1, with_alpha(pal::SKY, 220));
+    return img;
+}
+
+}  // namespace
+
+Image anim_sheet() {
+    Image sheet(ANIM_SHEET_W, ANIM_SHEET_H);
+    const auto put = [&sheet](const SheetRect& r, const Image& img) { sheet.copy(img, r.x, r.y); };
+    put(ANIM_COUNT3, countdown_picture(ANIM_COUNT3, "3", {pal::CREAM, pal::ORANGE, pal::RED, pal::BRICK}, pal::RED));
+    put(ANIM_COUNT2, countdown_picture(ANIM_COUNT2, "2", {pal::CREAM, pal::GOLD, pal::AMBER, pal::ORANGE}, pal::AMBER));
+    put(ANIM_COUNT1, countdown_picture(ANIM_COUNT1, "1", {pal::WHITE, pal::SPRING, pal::LIME, pal::GRASS}, pal::GRASS));
+    put(ANIM_GO, go_picture(ANIM_GO));
+    put(ANIM_PAUSE, banner_picture(ANIM_PAUSE, "PAUSE", {pal::WHITE, pal::ICE, pal::AIR, pal::SKY}, pal::SKY,
+                                   "Return: leave the race for the menu", "Space: go on"));
+    put(ANIM_WON, banner_picture(ANIM_WON, "YOU WIN!", {pal::CREAM, pal::GOLD, pal::AMBER, pal::ORANGE}, pal::GOLD,
+                                 "First to the flag, and nobody saw a thing.", "Return: next race"));
+    put(ANIM_LOST, banner_picture(ANIM_LOST, "YOU LOSE", {pal::PINK, pal::RED, pal::BRICK, pal::WINE}, pal::RED,
+                                  "Your rival reached the flag first.", "Space: menu"));
+    put(ANIM_FALSE_START, banner_picture(ANIM_FALSE_START, "FALSE START!", {pal::CREAM, pal::AMBER, pal::ORANGE, pal::RED},
+                                         pal::ORANGE, "You ran before GO! Your legs are tied a moment.", "Wait..."));
+    put(ANIM_CURTAIN, curtain_picture(ANIM_CURTAIN));
+    put(ANIM_DROP, drop_picture(ANIM_DROP));
+    return sheet;
+}

@@ -1,0 +1,302 @@
+// The level sheet: each race level's scene drawn over the ground its table
+// gives, the sentinel's pole, heads and gaze, the two endings, the bonus level,
+// the falling glyphs and the sweeping bars.
+#include <cmath>
+
+#include "gfx_font.h"
+#include "gfx_palette.h"
+#include "gfx_scenes.h"
+#include "gfx_sheets.h"
+#include "tables.h"
+
+namespace {
+
+constexpr float HEAD_CX = 26.f;  // middle of the head's ball in its 52x53 picture
+constexpr float HEAD_CY = 23.f;
+constexpr float HEAD_R = 16.5f;
+
+Image cone_picture(Scene scene) {
+    Image cone(CONE_SIZE, CONE_SIZE);
+    const Rgba beam = beam_colour(scene);
+    // The head sits where the head picture would be drawn: pole + HEAD_D* seen from the cone's corner.
+    const int head_x = HEAD_DX - CONE_DX, head_y = HEAD_DY - CONE_DY;
+    const float eye_x = head_x + HEAD_CX, eye_y = head_y + HEAD_CY + 3.f;
+    // The ground in front of a pole lies about where its foot is.
+    const float pool_y = static_cast<float>(LVL_POLE.h - CONE_DY - 2);
+    const float half = CONE_SIZE / 2.f - 6.f;
+    const float centre = eye_x;
+    // Translucent gaze in scanlines, so the watched ground shows through.
+    Image gaze(CONE_SIZE, CONE_SIZE);
+    polygon(gaze, {centre - 6.f, eye_y, centre + 6.f, eye_y, centre + half, pool_y, centre - half, pool_y}, with_alpha(beam, 255));
+    ellipse(gaze, centre, pool_y, half, 9.f, with_alpha(beam, 255));
+    for (int y = 0; y < CONE_SIZE; ++y)
+        for (int x = 0; x < CONE_SIZE; ++x) {
+            if (gaze.get(x, y).a == 0) continue;
+            const float depth = (y - eye_y) / (pool_y - eye_y);
+            int alpha = (y % 2 == 0 ? 84 : 48) - static_cast<int>(24.f * std::max(0.f, depth));
+            if (y > pool_y) alpha = y % 2 == 0 ? 96 : 70;
+            cone.put(x, y, with_alpha(beam, std::max(alpha, 30)));
+        }
+    // Bright rims: the two edges and the pool's outline.
+    line(cone, static_cast<int>(centre - 6.f), static_cast<int>(eye_y), static_cast<int>(centre - half), static_cast<int>(pool_y),
+         with_alpha(beam, 150));
+    line(cone, static_cast<int>(centre + 6.f), static_cast<int>(eye_y), static_cast<int>(centre + half), static_cast<int>(pool_y),
+         with_alpha(beam, 150));
+    for (int x = 0; x < CONE_SIZE; ++x) {
+        const float u = (x + 0.5f - centre) / half;
+        if (std::fabs(u) > 1.f) continue;
+        const int dy = static_cast<int>(std::lround(9.f * std::sqrt(1.f - u * u)));
+        cone.put(x, static_cast<int>(pool_y) + dy, with_alpha(pal::WHITE, 170));
+        cone.put(x, static_cast<int>(pool_y) - dy, with_alpha(beam, 150));
+    }
+    cone.draw(sentinel_head(3), head_x, head_y);
+    return cone;
+}
+
+Image glyph_picture(int which) {
+    static const char* const SHAPES[2][9] = {
+        {"..#....", ".#####.", "....#..", "...#...", "#######", "...#...", "..###..", ".#.#.#.", "#..#..#"},
+        {"#######", "#.....#", "...#...", "..#.#..", ".#...#.", "#######", "...#...", "...#...", "..#...."},
+    };
+    Image g(LVL_GLYPH[which].w, LVL_GLYPH[which].h);
+    for (int y = 0; y < g.h(); ++y)
+        for (int x = 0; x < g.w(); ++x)
+            if (SHAPES[which][y][x] == '#') g.put(x, y, y < 2 ? pal::CODE_GLOW : (y < 6 ? pal::CODE_BRIGHT : pal::CODE));
+    return g;
+}
+
+// A soft band of light, brightest along its middle, in scanlines.
+Image bar_picture(const SheetRect& r, Rgba colour, int peak) {
+    Image bar(r.w, r.h);
+    for (int y = 0; y < r.h; ++y) {
+        const float t = std::fabs(2.f * (y + 0.5f) / static_cast<float>(r.h) - 1.f);
+        int alpha = static_cast<int>(static_cast<float>(peak) * (1.f - t * t));
+        if (y % 2) alpha = alpha * 2 / 3;
+        for (int x = 0; x < r.w; ++x) {
+            // A slow shimmer along the band.
+            const int a = alpha + static_cast<int>(8.f * std::sin(x * 0.05f + y * 0.3f));
+            bar.put(x, y, with_alpha(colour, std::max(a, 6)));
+        }
+    }
+    const int mid = r.h / 2;
+    for (int x = 0; x < r.w; ++x) bar.put(x, mid, with_alpha(pal::WHITE, peak + 30));
+    return bar;
+}
+
+TextStyle big_title() {
+    TextStyle s;
+    s.scale = 2;
+    s.smooth = 1;
+    s.fill = {pal::CREAM, pal::GOLD, pal::AMBER, pal::ORANGE};
+    s.outline = pal::INK;
+    s.outline_px = 2;
+    s.shadow = pal::WINE;
+    s.shadow_dx = 0;
+    s.shadow_dy = 3;
+    return s;
+}
+
+void confetti(Image& img, Rng& rng, int count, int y_max) {
+    const Rgba colours[] = {pal::RED, pal::GOLD, pal::SKY, pal::GRASS, pal::PINK, pal::WHITE, pal::ORANGE};
+    for (int i = 0; i < count; ++i) {
+        const int x = rng.range(0, SCENE_W - 1), y = rng.range(0, y_max);
+        const Rgba c = colours[rng.range(0, 6)];
+        if (rng.range(0, 1))
+            img.fill(x, y, 2, 1, c);
+        else
+            img.fill(x, y, 1, 2, c);
+    }
+}
+
+void podium(Image& img, int x, int top, int w, int bottom, const std::string& place, Rgba face) {
+    img.fill(x - 1, top - 1, w + 2, bottom - top + 2, pal::INK);
+    img.fill(x, top, w, bottom - top, face);
+    img.fill(x, top, w, 2, pal::WHITE);
+    img.fill(x + w - 4, top + 2, 4, bottom - top - 2, mix(face, pal::INK, 0.3f));
+    draw_text_centered(img, x + w / 2, top + 8, place, plain(pal::INK, 2));
+}
+
+void trophy(Image& img, float cx, float base) {
+    Image t(SCENE_W, SCENE_H);
+    t.fill(static_cast<int>(cx) - 12, static_cast<int>(base) - 6, 24, 6, pal::BRICK);
+    t.fill(static_cast<int>(cx) - 9, static_cast<int>(base) - 10, 18, 4, pal::AMBER);
+    t.fill(static_cast<int>(cx) - 2, static_cast<int>(base) - 20, 4, 10, pal::AMBER);
+    ellipse(t, cx, base - 34.f, 15.f, 16.f, pal::AMBER);
+    t.fill(static_cast<int>(cx) - 15, static_cast<int>(base) - 50, 30, 16, Rgba{});
+    ellipse(t, cx, base - 49.f, 15.f, 4.f, pal::GOLD);
+    ellipse(t, cx, base - 48.f, 12.f, 2.5f, pal::BRICK);
+    capsule(t, cx - 15.f, base - 44.f, cx - 22.f, base - 38.f, 2.f, pal::AMBER);
+    capsule(t, cx - 22.f, base - 38.f, cx - 13.f, base - 28.f, 2.f, pal::AMBER);
+    capsule(t, cx + 15.f, base - 44.f, cx + 22.f, base - 38.f, 2.f, pal::AMBER);
+    capsule(t, cx + 22.f, base - 38.f, cx + 13.f, base - 28.f, 2.f, pal::AMBER);
+    ellipse(t, cx - 6.f, base - 36.f, 3.f, 8.f, pal::GOLD);
+    t.fill(static_cast<int>(cx) - 7, static_cast<int>(base) - 40, 2, 6, pal::CREAM);
+    draw_text_centered(t, static_cast<int>(cx) + 1, static_cast<int>(base) - 39, "1", plain(pal::BRICK, 1));
+    outline(t, pal::INK);
+    img.draw(t, 0, 0);
+}
+
+void firework(Image& img, float cx, float cy, float r, Rgba c, Rgba tip) {
+    for (int i = 0; i < 16; ++i) {
+        const float a = i * 0.3927f;
+        const float x1 = cx + std::cos(a) * r, y1 = cy + std::sin(a) * r;
+        line(img, static_cast<int>(cx + std::cos(a) * r * 0.35f), static_cast<int>(cy + std::sin(a) * r * 0.35f),
+             static_cast<int>(x1), static_cast<int>(y1), c);
+        img.put(static_cast<int>(x1), static_cast<int>(y1), tip);
+        img.put(static_cast<int>(x1), static_cast<int>(y1) + 2, with_alpha(tip, 160));
+    }
+    disc(img, cx, cy, r * 1.1f, with_alpha(c, 24));
+}
+
+Image ending_picture(int difficulty) {
+    Image img(SCENE_W, SCENE_H);
+    Rng rng(difficulty ? 9102 : 9101);
+    const Ground g = rolling_ground(236, 10.f, difficulty ? 77u : 76u);
+    const TextStyle body = plain_shadowed(pal::WHITE, pal::INK, 1);
+    if (difficulty == 0) {
+        paint_scene(img, Scene::Meadow, g, 4100);
+        confetti(img, rng, 260, 200);
+        // The podium: the player first, the green rival second.
+        podium(img, 200, 196, 80, 240, "1", pal::GOLD);
+        podium(img, 126, 212, 74, 240, "2", pal::MIST);
+        podium(img, 280, 220, 74, 240, "3", pal::TAN);
+        draw_runner(img, 240.f, 195.f, 1.f, 5, 0);
+        draw_runner(img, 163.f, 211.f, 1.f, 11, RUNNER_ROW_ENDING);
+        draw_runner(img, 317.f, 219.f, 1.f, 2, 5);
+        draw_text_centered(img, 240, 14, "CONGRATULATIONS!", big_title());
+        draw_text_centered(img, 240, 56, "You outran every watcher!", plain_shadowed(pal::WHITE, pal::INK, 2));
+        draw_text_centered(img, 240, 80, "EASY mode cleared. Now try HARD...", body);
+    } else {
+        paint_scene(img, Scene::Town, g, 4200);
+        firework(img, 70.f, 120.f, 30.f, pal::PINK, pal::WHITE);
+        firework(img, 410.f, 110.f, 34.f, pal::AQUA, pal::WHITE);
+        firework(img, 350.f, 170.f, 20.f, pal::GOLD, pal::CREAM);
+        firework(img, 130.f, 180.f, 18.f, pal::LIME, pal::WHITE);
+        trophy(img, 240.f, static_cast<float>(g.top[240]) + 2.f);
+        draw_runner(img, 200.f, static_cast<float>(g.feet(200)), 1.f, 5, 0);
+        draw_runner(img, 290.f, static_cast<float>(g.feet(290)), 1.f, 13, RUNNER_ROW_ENDING);
+        TextStyle title = big_title();
+        title.fill = {pal::WHITE, pal::ICE, pal::AIR, pal::SKY};
+        title.shadow = pal::NAVY;
+        draw_text_centered(img, 240, 14, "CONGRATULATIONS!", title);
+        draw_text_centered(img, 240, 56, "HARD mode cleared!", plain_shadowed(pal::GOLD, pal::INK, 2));
+        draw_text_centered(img, 240, 80, "You are the true champion of Pelune.", body);
+    }
+    draw_text_centered(img, 240, SCENE_H - 13, "Press Return", plain_shadowed(pal::CREAM, pal::INK, 1));
+    return img;
+}
+
+}  // namespace
+
+Image sentinel_pole() {
+    Image pole(LVL_POLE.w, LVL_POLE.h);
+    const int foot = LVL_POLE.h - 5;
+    for (int y = 0; y < foot; ++y)
+        for (int x = 14; x < 20; ++x) {
+            Rgba c = x == 14 ? pal::PALE : (x == 19 ? pal::SLATE : pal::MIST);
+            if (y > 36 && ((x + y) / 3) % 2 == 0) c = x == 19 ? pal::AMBER : pal::GOLD;
+            if (y > 36 && ((x + y) / 3) % 2 == 1) c = x == 14 ? pal::DUSK : pal::NIGHT;
+            pole.put(x, y, c);
+        }
+    // A collar half-way and the foot plate.
+    pole.fill(12, 34, 10, 3, pal::STONE);
+    pole.fill(12, 34, 10, 1, pal::PALE);
+    pole.fill(9, foot, 16, 5, pal::SLATE);
+    pole.fill(9, foot, 16, 1, pal::MIST);
+    pole.fill(21, foot + 1, 4, 4, pal::DUSK);
+    for (int x = 10; x < 24; x += 5) pole.put(x + 1, foot + 2, pal::PALE);
+    outline(pole, pal::INK);
+    return pole;
+}
+
+Image sentinel_head(int state) {
+    Image head(LVL_HEAD[0].w, LVL_HEAD[0].h);
+    const float cx = HEAD_CX, cy = HEAD_CY, r = HEAD_R;
+    Rgba shell_dark = pal::SLATE, shell = pal::STONE, shell_light = pal::MIST;
+    Rgba bulb = pal::STONE;
+    if (state == 1) bulb = pal::GOLD;
+    if (state == 2) {
+        shell_dark = pal::WINE;
+        shell = pal::BRICK;
+        shell_light = pal::RED;
+        bulb = pal::RED;
+    }
+    if (state == 3) bulb = pal::RED;
+    // Antenna with its signal light.
+    capsule(head, cx, cy - r, cx, 5.f, 1.f, pal::DUSK);
+    if (state > 0) disc(head, cx, 4.f, 4.5f, with_alpha(bulb, 90));
+    disc(head, cx, 4.f, 2.6f, bulb);
+    head.put(static_cast<int>(cx) - 1, 3, pal::WHITE);
+    // Ear bolts, shell, highlight.
+    disc(head, cx - r, cy + 1.f, 3.5f, shell_dark);
+    disc(head, cx + r, cy + 1.f, 3.5f, shell_dark);
+    disc(head, cx, cy, r, shell_dark);
+    disc(head, cx - 1.5f, cy - 1.5f, r - 2.f, shell);
+    disc(head, cx - 6.f, cy - 8.f, 4.f, shell_light);
+    head.put(static_cast<int>(cx) - 7, static_cast<int>(cy) - 10, pal::WHITE);
+    // The visor the eyes look through.
+    ellipse(head, cx, cy + 3.f, 13.f, 7.f, pal::INK);
+    ellipse(head, cx, cy + 3.f, 12.f, 6.f, pal::NIGHT);
+    const float ey = cy + 3.f;
+    const float eyes[2] = {cx - 6.f, cx + 6.f};
+    for (float ex : eyes) {
+        switch (state) {
+            case 0:  // asleep: closed lids
+                head.fill(static_cast<int>(ex) - 3, static_cast<int>(ey) + 1, 6, 1, pal::STONE);
+                head.put(static_cast<int>(ex) - 4, static_cast<int>(ey), pal::STONE);
+                head.put(static_cast<int>(ex) + 3, static_cast<int>(ey), pal::STONE);
+                break;
+            case 1:  // awake: round yellow eyes
+                disc(head, ex, ey, 3.6f, pal::GOLD);
+                head.fill(static_cast<int>(ex), static_cast<int>(ey) - 1, 2, 2, pal::INK);
+                head.put(static_cast<int>(ex) - 2, static_cast<int>(ey) - 2, pal::WHITE);
+                break;
+            case 2:  // alarmed: red eyes, narrowed
+                disc(head, ex, ey, 3.6f, pal::RED);
+                head.fill(static_cast<int>(ex) - 4, static_cast<int>(ey) - 4, 9, 2, pal::NIGHT);
+                head.fill(static_cast<int>(ex), static_cast<int>(ey) - 1, 2, 2, pal::INK);
+                break;
+            default:  // watching: glowing
+                disc(head, ex, ey, 5.f, with_alpha(pal::RED, 120));
+                disc(head, ex, ey, 3.8f, pal::RED);
+                disc(head, ex, ey, 2.2f, pal::CREAM);
+                break;
+        }
+    }
+    outline(head, pal::INK);
+    if (state == 0) {
+        draw_text(head, 40, 0, "z", plain(pal::PALE, 1));
+        draw_text(head, 46, -3, "z", plain(pal::MIST, 1));
+    }
+    if (state == 2) {
+        TextStyle bang = plain(pal::GOLD, 1);
+        bang.outline = pal::INK;
+        bang.outline_px = 1;
+        draw_text(head, 45, 1, "!", bang);
+        draw_text(head, 3, 1, "!", bang);
+    }
+    return head;
+}
+
+Image level_sheet() {
+    Image sheet(LVL_SHEET_W, LVL_SHEET_H);
+    for (const LevelRow& row : LEVEL_TABLE) {
+        const Scene scene = scene_of_level(row.number);
+        const Ground ground = ground_of(row);
+        Image background(SCENE_W, SCENE_H);
+        paint_scene(background, scene, ground, 1000u + 97u * static_cast<unsigned>(row.number));
+        for (int s = 0; s < row.sentinel_count; ++s) paint_plinth(background, scene, row.senti[s].pole_x, row.senti[s].pole_y, ground);
+        paint_finish(background, ground);
+        sheet.copy(background, 0, band_y(row.band));
+        sheet.copy(cone_picture(scene), CONE_SHEET_X, band_y(row.band));
+    }
+    sheet.copy(ending_picture(0), 0, band_y(BAND_ENDING_EASY));
+    sheet.copy(ending_picture(1), 0, band_y(BAND_ENDING_HARD));
+    sheet.copy(sentinel_pole(), LVL_POLE.x, LVL_POLE.y);
+    for (int state = 0; state < 3; ++state) sheet.copy(sentinel_head(state), LVL_HEAD[state].x, LVL_HEAD[state].y);
+    for (int i = 0; i < 2; ++i) sheet.copy(glyph_picture(i), LVL_GLYPH[i].x, LVL_GLYPH[i].y);
+    sheet.copy(bar_picture(LVL_BAR[0], pal::CREAM, 52), LVL_BAR[0].x, LVL_BAR[0].y);
+    sheet.copy(bar_picture(LVL_BAR[1], pal::ICE, 46), LVL_BAR[1].x, LVL_BAR[1].y);
+    sheet.copy(bar_picture(LVL_BAR[2], pal::PINK, 40), LVL_BAR[2].x, LVL_BAR[2].y);
+    return sheet;
+}
