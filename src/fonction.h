@@ -18,6 +18,12 @@ bool key_fresh(const General* general, SDLKey key);
 bool key_down(const General* general, SDLKey key);
 
 // ---- Drawing ----
+// A sheet rectangle as SDL takes it.
+SDL_Rect sdl_rect(SheetRect rect);
+// Puts a sprite at (x, y): its position and its draw rectangle.
+void place_sprite(Sprite* sprite, int x, int y);
+// Rewrites the draw rectangle from the position, which a blit clipped in place.
+void copy_position(Sprite* sprite);
 // Draws `sprite` from `sheet`, writing its destination from its position first.
 void blit_at_position(SDL_Surface* sheet, Sprite* sprite, SDL_Surface* screen);
 

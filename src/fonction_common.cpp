@@ -18,8 +18,23 @@ bool key_fresh(const General* general, SDLKey key) {
     return general->key_consumed == 0 && key_down(general, key);
 }
 
-void blit_at_position(SDL_Surface* sheet, Sprite* sprite, SDL_Surface* screen) {
+SDL_Rect sdl_rect(SheetRect rect) {
+    return {static_cast<Sint16>(rect.x), static_cast<Sint16>(rect.y), static_cast<Uint16>(rect.w),
+            static_cast<Uint16>(rect.h)};
+}
+
+void place_sprite(Sprite* sprite, int x, int y) {
+    sprite->x = x;
+    sprite->y = y;
+    copy_position(sprite);
+}
+
+void copy_position(Sprite* sprite) {
     sprite->dest.x = static_cast<Sint16>(sprite->x);
     sprite->dest.y = static_cast<Sint16>(sprite->y);
+}
+
+void blit_at_position(SDL_Surface* sheet, Sprite* sprite, SDL_Surface* screen) {
+    copy_position(sprite);
     SDL_BlitSurface(sheet, &sprite->src, screen, &sprite->dest);
 }

@@ -44,17 +44,6 @@ static constexpr int FAST_GLYPHS[] = {0,  4,  8,  11, 14, 19, 22, 25, 27, 30, 35
                                       46, 50, 55, 58, 61, 64, 69, 73, 79, 83, 89, 92, 94};
 static_assert(sizeof(FAST_GLYPHS) / sizeof(FAST_GLYPHS[0]) == 26);
 
-static SDL_Rect sdl_rect(const SheetRect& rect) {
-    return {static_cast<Sint16>(rect.x), static_cast<Sint16>(rect.y), static_cast<Uint16>(rect.w),
-            static_cast<Uint16>(rect.h)};
-}
-
-static void place(Sprite* sprite, int x, int y) {
-    sprite->x = x;
-    sprite->y = y;
-    sprite->dest.x = static_cast<Sint16>(x);
-    sprite->dest.y = static_cast<Sint16>(y);
-}
 
 void General_Init(General* general) {
     general->difficulty = 0;
@@ -67,7 +56,7 @@ void General_Init(General* general) {
     for (i = 0; i < DROP_COUNT; ++i) {
         Sprite* drop = &general->drops[i];
         drop->src = sdl_rect(ANIM_DROP);
-        place(drop, DROP_SPACING * i, DROP_START_Y[i]);
+        place_sprite(drop, DROP_SPACING * i, DROP_START_Y[i]);
     }
 
     // A bar's dest y is written from its y before every draw.
@@ -97,7 +86,7 @@ void Matrix_Init(General* general) {
         glyph->src.y = static_cast<Sint16>(LVL_GLYPH[0].y);
         glyph->src.w = static_cast<Uint16>(LVL_GLYPH[0].w);
         glyph->src.h = static_cast<Uint16>(LVL_GLYPH[0].h);
-        place(glyph, GLYPH_SPACING * i, glyph->y);
+        place_sprite(glyph, GLYPH_SPACING * i, glyph->y);
     }
 }
 

@@ -13,24 +13,13 @@ static constexpr int COUNT_AFTER_CURTAIN = 21;
 static constexpr int COUNT_STEP = 70;
 static constexpr int COUNT_START = 4 * COUNT_STEP;
 
-static constexpr int OUTCOME_NONE = 0;
-static constexpr int OUTCOME_WON = -1;
-static constexpr int OUTCOME_LOST = 1;
 
 // Where the runners wait for the next game after a lost race.
 static constexpr int LOST_RESTART_X = 0;
 
-static SDL_Rect sheet_rect(SheetRect r) {
-    return {static_cast<Sint16>(r.x), static_cast<Sint16>(r.y), static_cast<Uint16>(r.w),
-            static_cast<Uint16>(r.h)};
-}
-
 static void set_sprite(Sprite* sprite, int x, int y, SheetRect src) {
-    sprite->x = x;
-    sprite->y = y;
-    sprite->dest.x = static_cast<Sint16>(x);
-    sprite->dest.y = static_cast<Sint16>(y);
-    sprite->src = sheet_rect(src);
+    place_sprite(sprite, x, y);
+    sprite->src = sdl_rect(src);
 }
 
 void Anim_Init(Anim* anim) {

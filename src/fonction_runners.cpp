@@ -31,11 +31,6 @@ static void set_runner(Sprite* runner, int x, int y, int row) {
     runner->src = {0, static_cast<Sint16>(RUNNER_H * row), RUNNER_W, RUNNER_H};
 }
 
-static void copy_to_dest(Sprite* sprite) {
-    sprite->dest.x = static_cast<Sint16>(sprite->x);
-    sprite->dest.y = static_cast<Sint16>(sprite->y);
-}
-
 static bool within(int x, int from, int to) { return from <= x && x < to; }
 
 void Perso_Init(Perso* perso, int x, int y) {
@@ -52,13 +47,13 @@ void Perso_Init(Perso* perso, int x, int y) {
 void Replace_position(Niveau* niveau, Perso* perso) {
     if (perso->player.x > RUNNER_MAX_X) perso->player.x = RUNNER_MAX_X;
     if (perso->cpu.x > RUNNER_MAX_X) perso->cpu.x = RUNNER_MAX_X;
-    copy_to_dest(&perso->player);
-    copy_to_dest(&perso->cpu);
+    copy_position(&perso->player);
+    copy_position(&perso->cpu);
     // Every slot, used or not: the last draw clipped these rectangles in place.
     for (Sentinelle& senti : niveau->senti) {
-        copy_to_dest(&senti.baton);
-        copy_to_dest(&senti.boule);
-        copy_to_dest(&senti.vision);
+        copy_position(&senti.baton);
+        copy_position(&senti.boule);
+        copy_position(&senti.vision);
     }
 }
 

@@ -16,18 +16,6 @@ static constexpr int WARN_SECOND = 2;
 
 static constexpr int MOVING = 1;  // the flag value a watching sentinel catches
 
-static SDL_Rect sheet_rect(SheetRect r) {
-    return {static_cast<Sint16>(r.x), static_cast<Sint16>(r.y), static_cast<Uint16>(r.w),
-            static_cast<Uint16>(r.h)};
-}
-
-static void place(Sprite* sprite, int x, int y) {
-    sprite->x = x;
-    sprite->y = y;
-    sprite->dest.x = static_cast<Sint16>(x);
-    sprite->dest.y = static_cast<Sint16>(y);
-}
-
 static bool in_range(int x, int from, int to) { return from <= x && x <= to; }
 
 void Senti_Activation_Init(Niveau* niveau) {
@@ -35,18 +23,18 @@ void Senti_Activation_Init(Niveau* niveau) {
 }
 
 void Init_baton(Sentinelle* senti, int x, int y) {
-    place(&senti->baton, x, y);
-    senti->baton.src = sheet_rect(LVL_POLE);
+    place_sprite(&senti->baton, x, y);
+    senti->baton.src = sdl_rect(LVL_POLE);
 }
 
 void Init_boule(Sentinelle* senti) {
-    place(&senti->boule, senti->baton.dest.x + HEAD_DX, senti->baton.dest.y + HEAD_DY);
-    senti->boule.src = sheet_rect(LVL_HEAD[SENTINEL_IDLE]);
+    place_sprite(&senti->boule, senti->baton.dest.x + HEAD_DX, senti->baton.dest.y + HEAD_DY);
+    senti->boule.src = sdl_rect(LVL_HEAD[SENTINEL_IDLE]);
 }
 
 void Init_vision(Sentinelle* senti, int sx, int sy) {
-    place(&senti->vision, senti->baton.dest.x + CONE_DX, senti->baton.dest.y + CONE_DY);
-    senti->vision.src = sheet_rect({sx, sy, CONE_SIZE, CONE_SIZE});
+    place_sprite(&senti->vision, senti->baton.dest.x + CONE_DX, senti->baton.dest.y + CONE_DY);
+    senti->vision.src = sdl_rect({sx, sy, CONE_SIZE, CONE_SIZE});
     senti->timer = 0;
 }
 

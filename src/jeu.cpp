@@ -38,7 +38,7 @@ static void run_rules(const LevelRow* row, Niveau* niveau, General* general, Ani
 // of the ending. Otherwise the usual outcome step decides.
 static void bonus_route(const LevelRow* row, Niveau* niveau, General* general, SDL_Surface* screen,
                         Anim* anim, Perso* perso, Menu* menu, Sons* sons) {
-    if (general->unlock == 1 && niveau->outcome == -1) {
+    if (general->unlock == 1 && niveau->outcome == OUTCOME_WON) {
         PlayWav(sons->levelwin, &sons->played_levelwin);
         blit_at_position(anim->sheet, &anim->win, screen);
         if (key_fresh(general, KEY_RETURN)) {

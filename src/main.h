@@ -110,6 +110,10 @@ struct Sentinelle {
     Sprite vision;  // cone
 };
 
+constexpr int OUTCOME_NONE = 0;  // Niveau.outcome
+constexpr int OUTCOME_WON = -1;   // the player won
+constexpr int OUTCOME_LOST = 1;   // the computer won
+
 struct Niveau {
     Sentinelle senti[SENTINEL_SLOTS];
     Sprite background;

@@ -30,16 +30,8 @@ static void set_background_src(Menu* menu) {
 }
 
 static void place_panel(Sprite* panel, int x, int sheet_y) {
-    panel->x = x;
-    panel->y = MENU_PANEL_Y;
-    panel->dest.x = static_cast<Sint16>(x);
-    panel->dest.y = static_cast<Sint16>(MENU_PANEL_Y);
+    place_sprite(panel, x, MENU_PANEL_Y);
     set_src(panel, 0, sheet_y, MENU_PANEL_W, MENU_PANEL_H);
-}
-
-static void copy_position(Sprite* sprite) {
-    sprite->dest.x = static_cast<Sint16>(sprite->x);
-    sprite->dest.y = static_cast<Sint16>(sprite->y);
 }
 
 void Menu_Init(Menu* menu) {
