@@ -143,7 +143,7 @@ void firework(Image& img, float cx, float cy, float r, Rgba c, Rgba tip) {
         line(img, static_cast<int>(cx + std::cos(a) * r * 0.35f), static_cast<int>(cy + std::sin(a) * r * 0.35f),
              static_cast<int>(x1), static_cast<int>(y1), c);
         img.put(static_cast<int>(x1), static_cast<int>(y1), tip);
-        img.put(static_cast<int>(x1), static_cast<int>(y1) + 2, with_alpha(tip, 160));
+        img.blend(static_cast<int>(x1), static_cast<int>(y1) + 2, with_alpha(tip, 160));
     }
     disc(img, cx, cy, r * 1.1f, with_alpha(c, 24));
 }

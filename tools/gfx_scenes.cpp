@@ -170,7 +170,7 @@ void pine(Image& img, float x, int base, float h, Rgba dark, Rgba mid, Rgba ligh
         polygon(img, {x, tt + 2.f, x - half * 0.45f, tb - 2.f, x - half * 0.6f, tb - 1.f}, light);
         if (snowy) {
             polygon(img, {x, tt, x + half * 0.35f, tt + h * 0.14f, x - half * 0.35f, tt + h * 0.14f}, pal::WHITE);
-            img.fill(static_cast<int>(x - half + 1), static_cast<int>(tb) - 1, static_cast<int>(half * 2) - 1, 1, pal::PALE);
+            img.fill(static_cast<int>(x - half + 1), static_cast<int>(tb) - 1, static_cast<int>(half * 2) - 1, 1, pal::WHITE);
         }
     }
 }
@@ -300,7 +300,7 @@ void forest(Image& img, const Ground& g, std::uint32_t seed) {
     }
     for (int i = 0; i < 12; ++i) {
         const int x = clampi(20 + i * 40 + rng.range(-8, 8), 0, SCENE_W - 1);
-        pine(img, static_cast<float>(x), g.top[x] + 3, 60.f + rng.unit() * 40.f, pal::PINE, pal::FOREST, pal::LEAF, pal::SOIL,
+        pine(img, static_cast<float>(x), g.top[x] + 3, 60.f + rng.unit() * 40.f, pal::PINE, pal::FOREST, pal::TEAL, pal::SOIL,
              false);
     }
     // Sun rays through the trees.
@@ -365,7 +365,7 @@ void canyon(Image& img, const Ground& g, std::uint32_t seed) {
         }
 }
 
-const GroundStyle SNOW_GROUND = {pal::WHITE, pal::WHITE, pal::PALE, pal::ICE, pal::MIST, pal::SLATE,
+const GroundStyle SNOW_GROUND = {pal::WHITE, pal::WHITE, pal::PALE, pal::MIST, pal::MIST, pal::SLATE,
                                  {pal::STONE, pal::SLATE, pal::DUSK}, pal::MIST, pal::WHITE, 10,
                                  pal::PALE, pal::WHITE};
 
@@ -457,12 +457,12 @@ void cave(Image& img, const Ground& g, std::uint32_t seed) {
     }
     for (int i = 0; i < 9; ++i) {
         const int x = clampi(20 + i * 53 + rng.range(-10, 10), 0, SCENE_W - 1);
-        crystal(img, static_cast<float>(x), g.top[x] + 2, 10.f + rng.unit() * 14.f, pal::TEAL, pal::AQUA, pal::FOAM);
+        crystal(img, static_cast<float>(x), g.top[x] + 2, 10.f + rng.unit() * 14.f, pal::PLUM, pal::ORCHID, pal::PINK);
     }
     // Glow motes.
     for (int i = 0; i < 40; ++i) {
         const int x = rng.range(0, SCENE_W - 1), y = rng.range(0, SCENE_H - 1);
-        if (y < g.top[x] - 14) img.put(x, y, rng.range(0, 1) ? pal::AQUA : pal::VIOLET);
+        if (y < g.top[x] - 14) img.put(x, y, rng.range(0, 1) ? pal::PINK : pal::VIOLET);
     }
     paint_ground(img, g, CAVE_GROUND, seed + 20);
     // Crystals shining in the rock.
@@ -525,7 +525,7 @@ void skyway(Image& img, const Ground& g, std::uint32_t seed) {
             const float dx = (x - 300.f) / 200.f;
             if (std::fabs(dx) >= 1.f) continue;
             const int y = 230 - static_cast<int>(150.f * std::sqrt(1.f - dx * dx)) + b * 3;
-            img.fill(x, y, 1, 3, with_alpha(bows[b], 90));
+            img.blend_fill(x, y, 1, 3, with_alpha(bows[b], 90));
         }
     // Far cloud banks in the sky's own blues.
     for (int i = 0; i < 8; ++i)
