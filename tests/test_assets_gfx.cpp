@@ -55,7 +55,8 @@ Picture load(const std::string& path) {
     if (out && bmp) {
         for (int y = 0; y < out->h; ++y) {
             Uint32* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(out->pixels) + y * out->pitch);
-            for (int x = 0; x < out->w; ++x) row[x] |= 0xFF000000u;
+            for (int x = 0; x < out->w; ++x)
+                row[x] |= 0xFF000000u;
         }
     }
     return out;
@@ -64,9 +65,13 @@ Picture load(const std::string& path) {
 Uint32 pixel(const SDL_Surface* s, int x, int y) {
     return reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(s->pixels) + y * s->pitch)[x];
 }
-int alpha(Uint32 argb) { return static_cast<int>(argb >> 24); }
+int alpha(Uint32 argb) {
+    return static_cast<int>(argb >> 24);
+}
 
-std::string repo(const std::string& relative) { return std::string(PELUNE_SOURCE_DIR) + "/" + relative; }
+std::string repo(const std::string& relative) {
+    return std::string(PELUNE_SOURCE_DIR) + "/" + relative;
+}
 
 struct Coverage {
     int opaque = 0, translucent = 0, clear = 0;
@@ -113,8 +118,12 @@ void expect_opaque(const SDL_Surface* s, const SheetRect& r, const std::string& 
                                    << " see-through pixels";
 }
 
-SheetRect band_background(int band) { return {0, band_y(band), 480, BAND_H}; }
-SheetRect band_cone(int band) { return {CONE_SHEET_X, band_y(band), CONE_SIZE, CONE_SIZE}; }
+SheetRect band_background(int band) {
+    return {0, band_y(band), 480, BAND_H};
+}
+SheetRect band_cone(int band) {
+    return {CONE_SHEET_X, band_y(band), CONE_SIZE, CONE_SIZE};
+}
 
 // The runner's y when its x reaches `x`, stepping from the start as the game does:
 // each step from x to x + 1 adds the dy of the segment that holds x (a negative x
@@ -170,7 +179,8 @@ TEST(GraphicsAssets, MenuSheetHoldsThePageBackgroundsAndPanels) {
     EXPECT_GE(menu->w, MENU_SHEET_W);
     EXPECT_GE(menu->h, MENU_SHEET_H);
     std::vector<SheetRect> backgrounds, main_panels, difficulty_panels;
-    for (int k = 0; k < MENU_BG_SLOTS; ++k) backgrounds.push_back({MENU_BG_X, MENU_BG_H * k, 480, MENU_BG_H});
+    for (int k = 0; k < MENU_BG_SLOTS; ++k)
+        backgrounds.push_back({MENU_BG_X, MENU_BG_H * k, 480, MENU_BG_H});
     for (int i = 0; i < MENU_MAIN_ITEMS; ++i)
         main_panels.push_back({0, MENU_MAIN_PANEL_Y + MENU_PANEL_H * i, MENU_PANEL_W, MENU_PANEL_H});
     for (int i = 0; i < MENU_DIFFICULTY_ITEMS; ++i)
@@ -182,14 +192,18 @@ TEST(GraphicsAssets, MenuSheetHoldsThePageBackgroundsAndPanels) {
     expect_holds(menu.get(), {MENU_PAGE, credits}, "menu.png");
 
     expect_opaque(menu.get(), MENU_PAGE, "the how-to-play page");
-    for (const SheetRect& r : backgrounds) expect_opaque(menu.get(), r, "a menu background");
-    for (const SheetRect& r : main_panels) expect_drawn(menu.get(), r, "a main panel");
-    for (const SheetRect& r : difficulty_panels) expect_drawn(menu.get(), r, "a difficulty panel");
+    for (const SheetRect& r : backgrounds)
+        expect_opaque(menu.get(), r, "a menu background");
+    for (const SheetRect& r : main_panels)
+        expect_drawn(menu.get(), r, "a main panel");
+    for (const SheetRect& r : difficulty_panels)
+        expect_drawn(menu.get(), r, "a difficulty panel");
     expect_drawn(menu.get(), credits, "the credits panel");
     // Each item's panel lights a different item.
     for (size_t i = 0; i < main_panels.size(); ++i)
         for (size_t j = i + 1; j < main_panels.size(); ++j)
-            EXPECT_FALSE(same_picture(menu.get(), main_panels[i], main_panels[j])) << "main items " << i + 1 << ", " << j + 1;
+            EXPECT_FALSE(same_picture(menu.get(), main_panels[i], main_panels[j]))
+                << "main items " << i + 1 << ", " << j + 1;
     for (size_t i = 0; i < difficulty_panels.size(); ++i)
         for (size_t j = i + 1; j < difficulty_panels.size(); ++j)
             EXPECT_FALSE(same_picture(menu.get(), difficulty_panels[i], difficulty_panels[j]))
@@ -202,10 +216,12 @@ TEST(GraphicsAssets, MenuSheetHoldsThePageBackgroundsAndPanels) {
 TEST(GraphicsAssets, LevelSheetHoldsBandsConesSentinelGlyphsAndBars) {
     const Picture lvl = load(repo("data/gfx/lvl.png"));
     ASSERT_TRUE(lvl);
-    std::vector<SheetRect> cut = {LVL_POLE, LVL_HEAD[0], LVL_HEAD[1], LVL_HEAD[2], LVL_GLYPH[0], LVL_GLYPH[1],
-                                  LVL_BAR[0], LVL_BAR[1], LVL_BAR[2]};
-    for (int band = 0; band < BAND_COUNT; ++band) cut.push_back(band_background(band));
-    for (const LevelRow& row : LEVEL_TABLE) cut.push_back(band_cone(row.band));
+    std::vector<SheetRect> cut = {LVL_POLE,     LVL_HEAD[0], LVL_HEAD[1], LVL_HEAD[2], LVL_GLYPH[0],
+                                  LVL_GLYPH[1], LVL_BAR[0],  LVL_BAR[1],  LVL_BAR[2]};
+    for (int band = 0; band < BAND_COUNT; ++band)
+        cut.push_back(band_background(band));
+    for (const LevelRow& row : LEVEL_TABLE)
+        cut.push_back(band_cone(row.band));
     expect_holds(lvl.get(), cut, "lvl.png");
 
     for (int band = 0; band < BAND_COUNT; ++band)
@@ -217,12 +233,14 @@ TEST(GraphicsAssets, LevelSheetHoldsBandsConesSentinelGlyphsAndBars) {
         EXPECT_GT(c.clear, 0) << "the cone of level " << row.number << " fills its square";
     }
     expect_drawn(lvl.get(), LVL_POLE, "the pole");
-    for (int state = 0; state < 3; ++state) expect_drawn(lvl.get(), LVL_HEAD[state], "head " + std::to_string(state));
+    for (int state = 0; state < 3; ++state)
+        expect_drawn(lvl.get(), LVL_HEAD[state], "head " + std::to_string(state));
     // Idle and the two warning pictures tell apart.
     EXPECT_FALSE(same_picture(lvl.get(), LVL_HEAD[0], LVL_HEAD[1]));
     EXPECT_FALSE(same_picture(lvl.get(), LVL_HEAD[1], LVL_HEAD[2]));
     EXPECT_FALSE(same_picture(lvl.get(), LVL_HEAD[0], LVL_HEAD[2]));
-    for (const SheetRect& g : LVL_GLYPH) expect_drawn(lvl.get(), g, "a glyph");
+    for (const SheetRect& g : LVL_GLYPH)
+        expect_drawn(lvl.get(), g, "a glyph");
     EXPECT_FALSE(same_picture(lvl.get(), LVL_GLYPH[0], LVL_GLYPH[1]));
     for (const SheetRect& bar : LVL_BAR) {
         const Coverage c = coverage(lvl.get(), bar);
@@ -234,8 +252,8 @@ TEST(GraphicsAssets, LevelSheetHoldsBandsConesSentinelGlyphsAndBars) {
 TEST(GraphicsAssets, AnimSheetHoldsCountdownBannersCurtainAndDrop) {
     const Picture anim = load(repo("data/gfx/anim.png"));
     ASSERT_TRUE(anim);
-    const SheetRect banners[] = {ANIM_COUNT1, ANIM_COUNT2, ANIM_COUNT3, ANIM_GO,         ANIM_PAUSE,
-                                 ANIM_WON,    ANIM_LOST,   ANIM_FALSE_START};
+    const SheetRect banners[] = {ANIM_COUNT1, ANIM_COUNT2, ANIM_COUNT3, ANIM_GO,
+                                 ANIM_PAUSE,  ANIM_WON,    ANIM_LOST,   ANIM_FALSE_START};
     std::vector<SheetRect> cut(std::begin(banners), std::end(banners));
     cut.push_back(ANIM_CURTAIN);
     cut.push_back(ANIM_DROP);
@@ -273,7 +291,8 @@ TEST(GraphicsAssets, RunnerSheetHoldsARunningCycleForEveryRow) {
             }
         }
         if (row > 0) {
-            EXPECT_FALSE(same_picture(runners.get(), frame(0, 0), frame(row, 0))) << "row " << row << " looks like the player";
+            EXPECT_FALSE(same_picture(runners.get(), frame(0, 0), frame(row, 0)))
+                << "row " << row << " looks like the player";
         }
     }
     // A planted foot touches the foot row in every frame: no runner floats or sinks.
@@ -296,7 +315,8 @@ TEST(GraphicsAssets, IconIsA32PixelPicture) {
     EXPECT_EQ(icon->h, 32);
     std::set<Uint32> colours;
     for (int y = 0; y < icon->h; ++y)
-        for (int x = 0; x < icon->w; ++x) colours.insert(pixel(icon.get(), x, y));
+        for (int x = 0; x < icon->w; ++x)
+            colours.insert(pixel(icon.get(), x, y));
     EXPECT_GT(colours.size(), 8u) << "the icon is not a picture";
 }
 
@@ -328,9 +348,9 @@ TEST(GraphicsAssets, LevelGroundLiesUnderTheRunnersAndThePoles) {
         ASSERT_FALSE(ground.empty());
         for (const auto& [colour, column] : ground) {
             const auto clash = above.find(colour);
-            EXPECT_TRUE(clash == above.end()) << std::hex << "colour " << colour << std::dec << " is under the feet at column "
-                                              << column << " and above the ground at column "
-                                              << (clash == above.end() ? -1 : clash->second);
+            EXPECT_TRUE(clash == above.end())
+                << std::hex << "colour " << colour << std::dec << " is under the feet at column " << column
+                << " and above the ground at column " << (clash == above.end() ? -1 : clash->second);
         }
         // Each pole stands on something: from its foot down to the ground's back
         // edge the column under it is not the backdrop seen beside it at the same rows.

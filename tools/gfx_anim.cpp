@@ -83,7 +83,8 @@ Image curtain_picture(const SheetRect& r) {
 Image drop_picture(const SheetRect& r) {
     Image img(r.w, r.h);
     // A streak falling straight down, its head bright.
-    for (int y = 0; y < r.h - 3; ++y) img.put(r.w / 2, y, with_alpha(pal::AIR, 50 + 22 * y));
+    for (int y = 0; y < r.h - 3; ++y)
+        img.put(r.w / 2, y, with_alpha(pal::AIR, 50 + 22 * y));
     img.put(r.w / 2, r.h - 3, with_alpha(pal::ICE, 230));
     img.put(r.w / 2 - 1, r.h - 2, with_alpha(pal::AIR, 200));
     img.put(r.w / 2, r.h - 2, with_alpha(pal::WHITE, 255));
@@ -107,8 +108,9 @@ Image anim_sheet() {
                                  "First to the flag, and nobody saw a thing.", "Return: next race"));
     put(ANIM_LOST, banner_picture(ANIM_LOST, "YOU LOSE", {pal::PINK, pal::RED, pal::BRICK, pal::WINE}, pal::RED,
                                   "Your rival reached the flag first.", "Space: menu"));
-    put(ANIM_FALSE_START, banner_picture(ANIM_FALSE_START, "FALSE START!", {pal::CREAM, pal::AMBER, pal::ORANGE, pal::RED},
-                                         pal::ORANGE, "You ran before GO! Your legs are tied a moment.", "Wait..."));
+    put(ANIM_FALSE_START,
+        banner_picture(ANIM_FALSE_START, "FALSE START!", {pal::CREAM, pal::AMBER, pal::ORANGE, pal::RED}, pal::ORANGE,
+                       "You ran before GO! Your legs are tied a moment.", "Wait..."));
     put(ANIM_CURTAIN, curtain_picture(ANIM_CURTAIN));
     put(ANIM_DROP, drop_picture(ANIM_DROP));
     return sheet;

@@ -15,7 +15,9 @@ Rgba mix(Rgba a, Rgba b, float t) {
 
 Image::Image(int w, int h, Rgba fill) : w_(w), h_(h), px_(static_cast<size_t>(w) * h, fill) {}
 
-Rgba Image::get(int x, int y) const { return inside(x, y) ? px_[static_cast<size_t>(y) * w_ + x] : Rgba{}; }
+Rgba Image::get(int x, int y) const {
+    return inside(x, y) ? px_[static_cast<size_t>(y) * w_ + x] : Rgba{};
+}
 
 void Image::put(int x, int y, Rgba c) {
     if (inside(x, y)) px_[static_cast<size_t>(y) * w_ + x] = c;
@@ -38,29 +40,26 @@ void Image::blend(int x, int y, Rgba c) {
 
 void Image::fill(int x, int y, int w, int h, Rgba c) {
     for (int j = y; j < y + h; ++j)
-        for (int i = x; i < x + w; ++i) put(i, j, c);
+        for (int i = x; i < x + w; ++i)
+            put(i, j, c);
 }
 
 void Image::blend_fill(int x, int y, int w, int h, Rgba c) {
     for (int j = y; j < y + h; ++j)
-        for (int i = x; i < x + w; ++i) blend(i, j, c);
+        for (int i = x; i < x + w; ++i)
+            blend(i, j, c);
 }
 
 void Image::draw(const Image& src, int dx, int dy) {
     for (int j = 0; j < src.h(); ++j)
-        for (int i = 0; i < src.w(); ++i) blend(dx + i, dy + j, src.get(i, j));
+        for (int i = 0; i < src.w(); ++i)
+            blend(dx + i, dy + j, src.get(i, j));
 }
 
 void Image::copy(const Image& src, int dx, int dy) {
     for (int j = 0; j < src.h(); ++j)
-        for (int i = 0; i < src.w(); ++i) put(dx + i, dy + j, src.get(i, j));
-}
-
-Image Image::crop(int x, int y, int w, int h) const {
-    Image out(w, h);
-    for (int j = 0; j < h; ++j)
-        for (int i = 0; i < w; ++i) out.put(i, j, get(x + i, y + j));
-    return out;
+        for (int i = 0; i < src.w(); ++i)
+            put(dx + i, dy + j, src.get(i, j));
 }
 
 // ---- Mask ----
@@ -94,7 +93,8 @@ Mask Mask::dilated(int r, bool square) const {
 Mask Mask::scaled(int factor) const {
     Mask out(w_ * factor, h_ * factor);
     for (int y = 0; y < out.h(); ++y)
-        for (int x = 0; x < out.w(); ++x) out.set(x, y, get(x / factor, y / factor));
+        for (int x = 0; x < out.w(); ++x)
+            out.set(x, y, get(x / factor, y / factor));
     return out;
 }
 
@@ -113,14 +113,6 @@ Mask Mask::smooth2x() const {
             out.set(2 * x, 2 * y + 1, e2);
             out.set(2 * x + 1, 2 * y + 1, e3);
         }
-    return out;
-}
-
-Mask Mask::minus(const Mask& other, int dx, int dy) const {
-    Mask out = *this;
-    for (int y = 0; y < h_; ++y)
-        for (int x = 0; x < w_; ++x)
-            if (other.get(x - dx, y - dy)) out.set(x, y, false);
     return out;
 }
 
@@ -150,7 +142,9 @@ void paint_ramp(Image& img, const Mask& m, int x, int y, const std::vector<Rgba>
 
 // ---- Shapes ----
 
-void disc(Image& img, float cx, float cy, float r, Rgba c) { ellipse(img, cx, cy, r, r, c); }
+void disc(Image& img, float cx, float cy, float r, Rgba c) {
+    ellipse(img, cx, cy, r, r, c);
+}
 
 void ellipse(Image& img, float cx, float cy, float rx, float ry, Rgba c) {
     const int x0 = static_cast<int>(std::floor(cx - rx)), x1 = static_cast<int>(std::ceil(cx + rx));
@@ -163,8 +157,10 @@ void ellipse(Image& img, float cx, float cy, float rx, float ry, Rgba c) {
 }
 
 void capsule(Image& img, float x0, float y0, float x1, float y1, float r, Rgba c) {
-    const int bx0 = static_cast<int>(std::floor(std::min(x0, x1) - r)), bx1 = static_cast<int>(std::ceil(std::max(x0, x1) + r));
-    const int by0 = static_cast<int>(std::floor(std::min(y0, y1) - r)), by1 = static_cast<int>(std::ceil(std::max(y0, y1) + r));
+    const int bx0 = static_cast<int>(std::floor(std::min(x0, x1) - r)),
+              bx1 = static_cast<int>(std::ceil(std::max(x0, x1) + r));
+    const int by0 = static_cast<int>(std::floor(std::min(y0, y1) - r)),
+              by1 = static_cast<int>(std::ceil(std::max(y0, y1) + r));
     const float dx = x1 - x0, dy = y1 - y0, len2 = dx * dx + dy * dy;
     for (int y = by0; y <= by1; ++y)
         for (int x = bx0; x <= bx1; ++x) {
@@ -194,7 +190,8 @@ void polygon(Image& img, const std::vector<float>& xy, Rgba c) {
         }
         std::sort(xs.begin(), xs.end());
         for (size_t k = 0; k + 1 < xs.size(); k += 2)
-            for (int x = static_cast<int>(std::ceil(xs[k] - 0.5f)); x + 0.5f <= xs[k + 1]; ++x) img.blend(x, y, c);
+            for (int x = static_cast<int>(std::ceil(xs[k] - 0.5f)); x + 0.5f <= xs[k + 1]; ++x)
+                img.blend(x, y, c);
     }
 }
 
@@ -215,13 +212,6 @@ void line(Image& img, int x0, int y0, int x1, int y1, Rgba c) {
             y0 += sy;
         }
     }
-}
-
-void frame_rect(Image& img, int x, int y, int w, int h, Rgba c) {
-    img.blend_fill(x, y, w, 1, c);
-    img.blend_fill(x, y + h - 1, w, 1, c);
-    img.blend_fill(x, y + 1, 1, h - 2, c);
-    img.blend_fill(x + w - 1, y + 1, 1, h - 2, c);
 }
 
 void round_rect(Image& img, int x, int y, int w, int h, int r, Rgba c) {
@@ -253,7 +243,8 @@ void dither_ramp(Image& img, int x0, int y0, int x1, int y1, const std::vector<R
         const float t = y1 == y0 ? 0.f : static_cast<float>(y - y0) / static_cast<float>(y1 - y0) * steps;
         const int k = std::min(static_cast<int>(t), steps);
         const float f = t - static_cast<float>(k);
-        for (int x = x0; x <= x1; ++x) img.blend(x, y, (k < steps && f > bayer(x, y)) ? ramp[k + 1] : ramp[k]);
+        for (int x = x0; x <= x1; ++x)
+            img.blend(x, y, (k < steps && f > bayer(x, y)) ? ramp[k + 1] : ramp[k]);
     }
 }
 
@@ -266,9 +257,13 @@ std::uint32_t Rng::next() {
     return s_;
 }
 
-int Rng::range(int lo, int hi) { return lo + static_cast<int>(next() % static_cast<std::uint32_t>(hi - lo + 1)); }
+int Rng::range(int lo, int hi) {
+    return lo + static_cast<int>(next() % static_cast<std::uint32_t>(hi - lo + 1));
+}
 
-float Rng::unit() { return static_cast<float>(next() >> 8) / 16777216.f; }
+float Rng::unit() {
+    return static_cast<float>(next() >> 8) / 16777216.f;
+}
 
 // ---- PNG ----
 

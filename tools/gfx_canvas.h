@@ -14,11 +14,12 @@ struct Rgba {
 };
 
 constexpr Rgba hex(std::uint32_t rgb, int alpha = 255) {
-    return {static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
-            static_cast<std::uint8_t>(rgb), static_cast<std::uint8_t>(alpha)};
+    return {static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8), static_cast<std::uint8_t>(rgb),
+            static_cast<std::uint8_t>(alpha)};
 }
-constexpr Rgba with_alpha(Rgba c, int alpha) { return {c.r, c.g, c.b, static_cast<std::uint8_t>(alpha)}; }
-constexpr bool same(Rgba a, Rgba b) { return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a; }
+constexpr Rgba with_alpha(Rgba c, int alpha) {
+    return {c.r, c.g, c.b, static_cast<std::uint8_t>(alpha)};
+}
 // Straight blend of the colour channels, t from 0 (a) to 1 (b); alpha from a.
 Rgba mix(Rgba a, Rgba b, float t);
 
@@ -39,7 +40,6 @@ public:
     void blend_fill(int x, int y, int w, int h, Rgba c);  // source-over
     void draw(const Image& src, int dx, int dy);          // source-over
     void copy(const Image& src, int dx, int dy);          // overwrite
-    Image crop(int x, int y, int w, int h) const;
     const std::vector<Rgba>& pixels() const { return px_; }
 
 private:
@@ -66,8 +66,6 @@ public:
     Mask scaled(int factor) const;
     // One pass of Scale2x: doubles the size and rounds the staircase corners.
     Mask smooth2x() const;
-    // This minus other placed at (dx, dy).
-    Mask minus(const Mask& other, int dx, int dy) const;
 
 private:
     int w_ = 0, h_ = 0;
@@ -85,7 +83,6 @@ void ellipse(Image& img, float cx, float cy, float rx, float ry, Rgba c);
 void capsule(Image& img, float x0, float y0, float x1, float y1, float r, Rgba c);
 void polygon(Image& img, const std::vector<float>& xy, Rgba c);
 void line(Image& img, int x0, int y0, int x1, int y1, Rgba c);
-void frame_rect(Image& img, int x, int y, int w, int h, Rgba c);
 // A rectangle with its corners cut by `r` pixels (pixel-art rounding).
 void round_rect(Image& img, int x, int y, int w, int h, int r, Rgba c);
 // Every transparent pixel touching an opaque one (4-neighbours) becomes c.

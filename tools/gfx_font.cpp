@@ -65,7 +65,7 @@ const Glyph GLYPHS[] = {
     {'y', {".....", ".....", "#...#", "#...#", "#...#", "#...#", ".####", "....#", ".###."}},
     {'z', {".....", ".....", "#####", "...#.", "..#..", ".#...", "#####"}},
     {'0', {".###.", "#...#", "#..##", "#.#.#", "##..#", "#...#", ".###."}},
-    {'1', {".#.", "##.", ".#.", ".#.", ".#.", ".#.", "###"}},
+    {'1', {"..#..", ".##..", "#.#..", "..#..", "..#..", "..#..", "#####"}},
     {'2', {".###.", "#...#", "....#", "...#.", "..#..", ".#...", "#####"}},
     {'3', {"####.", "....#", "....#", ".###.", "....#", "....#", "####."}},
     {'4', {"...#.", "..##.", ".#.#.", "#..#.", "#####", "...#.", "...#."}},
@@ -105,12 +105,15 @@ const Glyph* find_glyph(char c) {
     return nullptr;
 }
 
-int glyph_width(const Glyph& g) { return static_cast<int>(std::strlen(g.rows[0])); }
+int glyph_width(const Glyph& g) {
+    return static_cast<int>(std::strlen(g.rows[0]));
+}
 
 Mask styled_mask(const std::string& text, const TextStyle& style) {
     // Round the letters first, then enlarge: every pixel of a title stays the same size.
     Mask m = text_mask(text);
-    for (int i = 0; i < style.smooth; ++i) m = m.smooth2x();
+    for (int i = 0; i < style.smooth; ++i)
+        m = m.smooth2x();
     return m.scaled(style.scale);
 }
 
@@ -151,15 +154,12 @@ Mask text_mask(const std::string& text) {
     return m;
 }
 
-int text_width(const std::string& text, const TextStyle& style) {
-    return text_mask(text).w() * style.factor() + 2 * style.outline_px;
-}
-
 int draw_text(Image& img, int x, int y, const std::string& text, const TextStyle& style) {
     const Mask letters = styled_mask(text, style);
     const int pad = style.outline_px;
     const Mask body = pad > 0 ? letters.padded(pad).dilated(pad) : letters;
-    if (style.shadow_dx || style.shadow_dy) paint(img, body, x + style.shadow_dx - pad, y + style.shadow_dy - pad, style.shadow);
+    if (style.shadow_dx || style.shadow_dy)
+        paint(img, body, x + style.shadow_dx - pad, y + style.shadow_dy - pad, style.shadow);
     if (pad > 0) paint(img, body, x - pad, y - pad, style.outline);
     if (style.fill.size() > 1)
         paint_ramp(img, letters, x, y, style.fill);

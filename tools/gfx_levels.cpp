@@ -7,6 +7,7 @@
 #include "gfx_palette.h"
 #include "gfx_scenes.h"
 #include "gfx_sheets.h"
+#include "gfx_ui.h"
 #include "tables.h"
 
 namespace {
@@ -27,7 +28,8 @@ Image cone_picture(Scene scene) {
     const float centre = eye_x;
     // Translucent gaze in scanlines, so the watched ground shows through.
     Image gaze(CONE_SIZE, CONE_SIZE);
-    polygon(gaze, {centre - 6.f, eye_y, centre + 6.f, eye_y, centre + half, pool_y, centre - half, pool_y}, with_alpha(beam, 255));
+    polygon(gaze, {centre - 6.f, eye_y, centre + 6.f, eye_y, centre + half, pool_y, centre - half, pool_y},
+            with_alpha(beam, 255));
     ellipse(gaze, centre, pool_y, half, 9.f, with_alpha(beam, 255));
     for (int y = 0; y < CONE_SIZE; ++y)
         for (int x = 0; x < CONE_SIZE; ++x) {
@@ -38,10 +40,10 @@ Image cone_picture(Scene scene) {
             cone.put(x, y, with_alpha(beam, std::max(alpha, 30)));
         }
     // Bright rims: the two edges and the pool's outline.
-    line(cone, static_cast<int>(centre - 6.f), static_cast<int>(eye_y), static_cast<int>(centre - half), static_cast<int>(pool_y),
-         with_alpha(beam, 150));
-    line(cone, static_cast<int>(centre + 6.f), static_cast<int>(eye_y), static_cast<int>(centre + half), static_cast<int>(pool_y),
-         with_alpha(beam, 150));
+    line(cone, static_cast<int>(centre - 6.f), static_cast<int>(eye_y), static_cast<int>(centre - half),
+         static_cast<int>(pool_y), with_alpha(beam, 150));
+    line(cone, static_cast<int>(centre + 6.f), static_cast<int>(eye_y), static_cast<int>(centre + half),
+         static_cast<int>(pool_y), with_alpha(beam, 150));
     for (int x = 0; x < CONE_SIZE; ++x) {
         const float u = (x + 0.5f - centre) / half;
         if (std::fabs(u) > 1.f) continue;
@@ -61,7 +63,8 @@ Image glyph_picture(int which) {
     Image g(LVL_GLYPH[which].w, LVL_GLYPH[which].h);
     for (int y = 0; y < g.h(); ++y)
         for (int x = 0; x < g.w(); ++x)
-            if (SHAPES[which][y][x] == '#') g.put(x, y, y < 2 ? pal::CODE_GLOW : (y < 6 ? pal::CODE_BRIGHT : pal::CODE));
+            if (SHAPES[which][y][x] == '#')
+                g.put(x, y, y < 2 ? pal::CODE_GLOW : (y < 6 ? pal::CODE_BRIGHT : pal::CODE));
     return g;
 }
 
@@ -79,21 +82,9 @@ Image bar_picture(const SheetRect& r, Rgba colour, int peak) {
         }
     }
     const int mid = r.h / 2;
-    for (int x = 0; x < r.w; ++x) bar.put(x, mid, with_alpha(pal::WHITE, peak + 30));
+    for (int x = 0; x < r.w; ++x)
+        bar.put(x, mid, with_alpha(pal::WHITE, peak + 30));
     return bar;
-}
-
-TextStyle big_title() {
-    TextStyle s;
-    s.scale = 2;
-    s.smooth = 1;
-    s.fill = {pal::CREAM, pal::GOLD, pal::AMBER, pal::ORANGE};
-    s.outline = pal::INK;
-    s.outline_px = 2;
-    s.shadow = pal::WINE;
-    s.shadow_dx = 0;
-    s.shadow_dy = 3;
-    return s;
 }
 
 void confetti(Image& img, Rng& rng, int count, int y_max) {
@@ -102,10 +93,21 @@ void confetti(Image& img, Rng& rng, int count, int y_max) {
         const int x = rng.range(0, SCENE_W - 1), y = rng.range(0, y_max);
         const Rgba c = colours[rng.range(0, 6)];
         if (rng.range(0, 1))
-            img.fill(x, y, 2, 1, c);
+            img.fill(x, y, 3, 2, c);
         else
-            img.fill(x, y, 1, 2, c);
+            img.fill(x, y, 2, 3, c);
     }
+}
+
+void balloon(Image& img, float x, float y, Rgba body, Rgba light) {
+    line(img, static_cast<int>(x), static_cast<int>(y + 9.f), static_cast<int>(x - 3.f), static_cast<int>(y + 30.f),
+         pal::STONE);
+    Image b(SCENE_W, SCENE_H);
+    ellipse(b, x, y, 7.f, 9.f, body);
+    polygon(b, {x - 2.f, y + 10.f, x + 2.f, y + 10.f, x, y + 7.f}, body);
+    ellipse(b, x - 2.5f, y - 3.5f, 2.f, 3.f, light);
+    outline(b, pal::INK);
+    img.draw(b, 0, 0);
 }
 
 void podium(Image& img, int x, int top, int w, int bottom, const std::string& place, Rgba face) {
@@ -155,7 +157,12 @@ Image ending_picture(int difficulty) {
     const TextStyle body = plain_shadowed(pal::WHITE, pal::INK, 1);
     if (difficulty == 0) {
         paint_scene(img, Scene::Meadow, g, 4100);
-        confetti(img, rng, 260, 200);
+        const float balloons[][2] = {{60, 130}, {96, 112}, {392, 120}, {428, 140}, {350, 104}, {130, 150}};
+        const Rgba bodies[][2] = {{pal::RED, pal::PINK},    {pal::SKY, pal::ICE},    {pal::GOLD, pal::CREAM},
+                                  {pal::VIOLET, pal::PINK}, {pal::GRASS, pal::LIME}, {pal::ORANGE, pal::CREAM}};
+        for (int i = 0; i < 6; ++i)
+            balloon(img, balloons[i][0], balloons[i][1], bodies[i][0], bodies[i][1]);
+        confetti(img, rng, 160, 200);
         // The podium: the player first, the green rival second.
         podium(img, 200, 196, 80, 240, "1", pal::GOLD);
         podium(img, 126, 212, 74, 240, "2", pal::MIST);
@@ -163,7 +170,8 @@ Image ending_picture(int difficulty) {
         draw_runner(img, 240.f, 195.f, 1.f, 5, 0);
         draw_runner(img, 163.f, 211.f, 1.f, 11, RUNNER_ROW_ENDING);
         draw_runner(img, 317.f, 219.f, 1.f, 2, 5);
-        draw_text_centered(img, 240, 14, "CONGRATULATIONS!", big_title());
+        draw_text_centered(img, 240, 14, "CONGRATULATIONS!",
+                           title_style(2, 1, {pal::CREAM, pal::GOLD, pal::AMBER, pal::ORANGE}, pal::WINE));
         draw_text_centered(img, 240, 56, "You outran every watcher!", plain_shadowed(pal::WHITE, pal::INK, 2));
         draw_text_centered(img, 240, 80, "EASY mode cleared. Now try HARD...", body);
     } else {
@@ -175,10 +183,8 @@ Image ending_picture(int difficulty) {
         trophy(img, 240.f, static_cast<float>(g.top[240]) + 2.f);
         draw_runner(img, 200.f, static_cast<float>(g.feet(200)), 1.f, 5, 0);
         draw_runner(img, 290.f, static_cast<float>(g.feet(290)), 1.f, 13, RUNNER_ROW_ENDING);
-        TextStyle title = big_title();
-        title.fill = {pal::WHITE, pal::ICE, pal::AIR, pal::SKY};
-        title.shadow = pal::NAVY;
-        draw_text_centered(img, 240, 14, "CONGRATULATIONS!", title);
+        draw_text_centered(img, 240, 14, "CONGRATULATIONS!",
+                           title_style(2, 1, {pal::WHITE, pal::ICE, pal::AIR, pal::SKY}, pal::NAVY));
         draw_text_centered(img, 240, 56, "HARD mode cleared!", plain_shadowed(pal::GOLD, pal::INK, 2));
         draw_text_centered(img, 240, 80, "You are the true champion of Pelune.", body);
     }
@@ -204,7 +210,8 @@ Image sentinel_pole() {
     pole.fill(9, foot, 16, 5, pal::SLATE);
     pole.fill(9, foot, 16, 1, pal::MIST);
     pole.fill(21, foot + 1, 4, 4, pal::DUSK);
-    for (int x = 10; x < 24; x += 5) pole.put(x + 1, foot + 2, pal::PALE);
+    for (int x = 10; x < 24; x += 5)
+        pole.put(x + 1, foot + 2, pal::PALE);
     outline(pole, pal::INK);
     return pole;
 }
@@ -265,8 +272,8 @@ Image sentinel_head(int state) {
     }
     outline(head, pal::INK);
     if (state == 0) {
-        draw_text(head, 40, 0, "z", plain(pal::PALE, 1));
-        draw_text(head, 46, -3, "z", plain(pal::MIST, 1));
+        draw_text(head, 37, 4, "z", plain(pal::PALE, 1));
+        draw_text(head, 44, -1, "z", plain(pal::MIST, 1));
     }
     if (state == 2) {
         TextStyle bang = plain(pal::GOLD, 1);
@@ -285,7 +292,8 @@ Image level_sheet() {
         const Ground ground = ground_of(row);
         Image background(SCENE_W, SCENE_H);
         paint_scene(background, scene, ground, 1000u + 97u * static_cast<unsigned>(row.number));
-        for (int s = 0; s < row.sentinel_count; ++s) paint_plinth(background, scene, row.senti[s].pole_x, row.senti[s].pole_y, ground);
+        for (int s = 0; s < row.sentinel_count; ++s)
+            paint_plinth(background, scene, row.senti[s].pole_x, row.senti[s].pole_y, ground);
         paint_finish(background, ground);
         sheet.copy(background, 0, band_y(row.band));
         sheet.copy(cone_picture(scene), CONE_SHEET_X, band_y(row.band));
@@ -293,8 +301,10 @@ Image level_sheet() {
     sheet.copy(ending_picture(0), 0, band_y(BAND_ENDING_EASY));
     sheet.copy(ending_picture(1), 0, band_y(BAND_ENDING_HARD));
     sheet.copy(sentinel_pole(), LVL_POLE.x, LVL_POLE.y);
-    for (int state = 0; state < 3; ++state) sheet.copy(sentinel_head(state), LVL_HEAD[state].x, LVL_HEAD[state].y);
-    for (int i = 0; i < 2; ++i) sheet.copy(glyph_picture(i), LVL_GLYPH[i].x, LVL_GLYPH[i].y);
+    for (int state = 0; state < 3; ++state)
+        sheet.copy(sentinel_head(state), LVL_HEAD[state].x, LVL_HEAD[state].y);
+    for (int i = 0; i < 2; ++i)
+        sheet.copy(glyph_picture(i), LVL_GLYPH[i].x, LVL_GLYPH[i].y);
     sheet.copy(bar_picture(LVL_BAR[0], pal::CREAM, 52), LVL_BAR[0].x, LVL_BAR[0].y);
     sheet.copy(bar_picture(LVL_BAR[1], pal::ICE, 46), LVL_BAR[1].x, LVL_BAR[1].y);
     sheet.copy(bar_picture(LVL_BAR[2], pal::PINK, 40), LVL_BAR[2].x, LVL_BAR[2].y);

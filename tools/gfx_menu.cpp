@@ -91,7 +91,8 @@ Image difficulty_panel(int lit) {
         {"Let go on a downhill and you", "slide on: stop on flat ground.", "Your rival is far more careful."},
         {"Back to the main menu.", "", ""},
     };
-    for (int line = 0; line < 3; ++line) draw_text(img, 236, 24 + 16 * line, about[lit][line], SMALL);
+    for (int line = 0; line < 3; ++line)
+        draw_text(img, 236, 24 + 16 * line, about[lit][line], SMALL);
     img.fill(224, 14, 1, 62, with_alpha(pal::GOLD, 150));
     return img;
 }
@@ -113,7 +114,8 @@ Image how_to_play_page() {
     dither_ramp(img, 0, 0, img.w() - 1, img.h() - 1, {pal::NAVY, pal::NIGHT, pal::INK});
     plaque(img, 4, 44, 226, 204, with_alpha(pal::NIGHT, 255), pal::GOLD);
     plaque(img, 236, 44, 240, 204, with_alpha(pal::NIGHT, 255), pal::AQUA);
-    draw_text_centered(img, 240, 8, "HOW TO PLAY", title_style(2, 1, {pal::CREAM, pal::GOLD, pal::AMBER, pal::ORANGE}, pal::BRICK));
+    draw_text_centered(img, 240, 8, "HOW TO PLAY",
+                       title_style(2, 1, {pal::CREAM, pal::GOLD, pal::AMBER, pal::ORANGE}, pal::BRICK));
 
     // Keys.
     draw_text(img, 16, 54, "KEYS", plain_shadowed(pal::GOLD, pal::INK, 2));
@@ -136,7 +138,8 @@ Image how_to_play_page() {
         draw_text(img, 20 + k.width, y + 4, k.what, SMALL);
         y += 22;
     }
-    draw_text(img, 16, 212, GLYPH_UP " " GLYPH_DOWN " and Return in the menus.", plain_shadowed(pal::MIST, pal::INK, 1));
+    draw_text(img, 16, 212, GLYPH_UP " " GLYPH_DOWN " and Return in the menus.",
+              plain_shadowed(pal::MIST, pal::INK, 1));
 
     // Rules, with the sentinel's moods.
     draw_text(img, 248, 54, "RULES", plain_shadowed(pal::AQUA, pal::INK, 2));
@@ -170,8 +173,10 @@ Image how_to_play_page() {
 Image menu_sheet() {
     Image sheet(MENU_SHEET_W, MENU_SHEET_H);
     sheet.copy(how_to_play_page(), MENU_PAGE.x, MENU_PAGE.y);
-    for (int k = 0; k < MENU_BG_SLOTS; ++k) sheet.copy(background_picture(k), MENU_BG_X, MENU_BG_H * k);
-    for (int i = 0; i < MENU_MAIN_ITEMS; ++i) sheet.copy(main_panel(i), 0, MENU_MAIN_PANEL_Y + MENU_PANEL_H * i);
+    for (int k = 0; k < MENU_BG_SLOTS; ++k)
+        sheet.copy(background_picture(k), MENU_BG_X, MENU_BG_H * k);
+    for (int i = 0; i < MENU_MAIN_ITEMS; ++i)
+        sheet.copy(main_panel(i), 0, MENU_MAIN_PANEL_Y + MENU_PANEL_H * i);
     for (int i = 0; i < MENU_DIFFICULTY_ITEMS; ++i)
         sheet.copy(difficulty_panel(i), 0, MENU_DIFFICULTY_PANEL_Y + MENU_PANEL_H * i);
     sheet.copy(credits_panel(), 0, MENU_CREDITS_PANEL_Y);

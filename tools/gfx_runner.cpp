@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "tables.h"
 #include "gfx_layout.h"
 #include "gfx_palette.h"
 #include "gfx_sheets.h"
+#include "tables.h"
 
 namespace {
 
@@ -95,7 +95,9 @@ float lowest_foot(const Pose& p, float s) {
     return std::max({p.near_leg.ankle.y, p.near_leg.toe.y, p.far_leg.ankle.y, p.far_leg.toe.y}) + r;
 }
 
-Point at(Point origin, Point p) { return {origin.x + p.x, origin.y + p.y}; }
+Point at(Point origin, Point p) {
+    return {origin.x + p.x, origin.y + p.y};
+}
 
 void limb(Image& img, Point o, Point a, Point b, float r, Rgba c) {
     const Point p = at(o, a), q = at(o, b);
@@ -114,7 +116,8 @@ void draw_leg(Image& img, Point o, const Leg& leg, float s, const Outfit& fit, b
     limb(img, o, leg.ankle, leg.toe, 1.5f * s, shoes);
 }
 
-void draw_arm(Image& img, Point o, Point shoulder, Point elbow, Point hand, float s, const Outfit& fit, bool near_side) {
+void draw_arm(Image& img, Point o, Point shoulder, Point elbow, Point hand, float s, const Outfit& fit,
+              bool near_side) {
     const Rgba skin = near_side ? pal::SKIN : pal::SKIN_SHADE;
     const Rgba sleeve = near_side ? fit.shirt : fit.shirt_dark;
     limb(img, o, elbow, hand, 1.3f * s, skin);
@@ -141,8 +144,8 @@ void draw_runner(Image& img, float foot_x, float foot_row, float s, int frame, i
     limb(body, o, p.near_leg.hip, p.neck, 3.3f * s, fit.shirt);
     limb(body, o, {p.near_leg.hip.x + 1.8f * s, p.near_leg.hip.y - 2.f * s}, {p.neck.x + 1.6f * s, p.neck.y + 1.5f * s},
          1.0f * s, fit.shirt_light);
-    limb(body, o, {p.near_leg.hip.x - 1.5f * s, p.near_leg.hip.y - 1.f * s}, {p.neck.x - 2.f * s, p.neck.y + 2.f * s}, 1.0f * s,
-         fit.shirt_dark);
+    limb(body, o, {p.near_leg.hip.x - 1.5f * s, p.near_leg.hip.y - 1.f * s}, {p.neck.x - 2.f * s, p.neck.y + 2.f * s},
+         1.0f * s, fit.shirt_dark);
     draw_leg(body, o, p.near_leg, s, fit, true);
     // Head: hair at the back, face in front, an eye, the headband and its tail.
     const Point head = at(o, p.head);
@@ -178,18 +181,20 @@ Image icon_picture() {
     round_rect(badge, 0, 0, 32, 32, 6, pal::WHITE);
     icon.draw(badge, 0, 0);
     Image sky(32, 32);
-    dither_ramp(sky, 0, 0, 31, 31, {pal::AMBER, pal::ORANGE, pal::RED});
+    sky.fill(0, 0, 32, 12, pal::ORANGE);
+    sky.fill(0, 12, 32, 20, pal::AMBER);
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x) {
             const int cut_x = std::min(x - 1, 30 - x), cut_y = std::min(y - 1, 30 - y);
             if (cut_x < 0 || cut_y < 0 || cut_x + cut_y < 5) continue;
             icon.put(x, y, sky.get(x, y));
         }
-    disc(icon, 22.f, 11.f, 5.f, pal::GOLD);
+    disc(icon, 22.f, 12.f, 6.f, pal::GOLD);
     for (int x = 2; x < 30; ++x) {
         const int top = 26 + static_cast<int>(std::lround(1.5f * std::sin(x * 0.25f)));
-        for (int y = top; y < 30; ++y) icon.put(x, y, y == top ? pal::LIME : pal::GRASS);
+        for (int y = top; y < 30; ++y)
+            icon.put(x, y, y == top ? pal::LIME : pal::GRASS);
     }
-    draw_runner(icon, 15.f, 27.f, 0.56f, 3, 0);
+    draw_runner(icon, 15.f, 27.f, 0.6f, 3, 0);
     return icon;
 }

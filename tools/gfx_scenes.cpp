@@ -17,24 +17,37 @@ float hash01(int i, std::uint32_t seed) {
     return static_cast<float>(h & 0xFFFFFF) / 16777216.f;
 }
 
-float hash2(int x, int y, std::uint32_t seed) { return hash01(x * 7919 + y * 104729, seed); }
+// Value noise in [0, 1), smooth along x.
+float noise1(float x, std::uint32_t seed) {
+    const int i = static_cast<int>(std::floor(x));
+    const float f = x - static_cast<float>(i);
+    const float u = f * f * (3.f - 2.f * f);
+    return hash01(i, seed) + (hash01(i + 1, seed) - hash01(i, seed)) * u;
+}
+
+float hash2(int x, int y, std::uint32_t seed) {
+    return hash01(x * 7919 + y * 104729, seed);
+}
 
 float fbm(float x, std::uint32_t seed) {
     return (noise1(x, seed) * 4.f + noise1(x * 2.1f, seed + 1) * 2.f + noise1(x * 4.3f, seed + 2)) / 7.f;
 }
 
-int clampi(int v, int lo, int hi) { return std::max(lo, std::min(hi, v)); }
+int clampi(int v, int lo, int hi) {
+    return std::max(lo, std::min(hi, v));
+}
 
 // ---- Ground ----
 
 struct GroundStyle {
     Rgba edge, light, face, speck, lip;  // the top face, from its back edge to its front lip
-    Rgba shadow;                          // under the lip
-    Rgba body[3];                         // the earth, deeper and deeper
+    Rgba shadow;                         // under the lip
+    Rgba body[3];                        // the earth, deeper and deeper
     Rgba pebble, pebble_light;
-    int tufts;                            // blades per 100 columns
+    int tufts;  // blades per 100 columns
     Rgba tuft, tuft_tip;
-    int scallop = 0;                      // cloud lumps hanging into the deeper layers, this tall
+    int scallop = 0;  // cloud lumps hanging into the deeper layers, this tall
+    int pebbles = 70;
 };
 
 constexpr int FACE_ROWS = GROUND_TOP_ABOVE_FEET + GROUND_FACE_BELOW_FEET + 1;  // edge to lip
@@ -79,7 +92,7 @@ void paint_ground(Image& img, const Ground& g, const GroundStyle& s, std::uint32
         }
     }
     // Pebbles in the earth.
-    for (int i = 0; i < 70; ++i) {
+    for (int i = 0; i < s.pebbles; ++i) {
         const int x = rng.range(0, SCENE_W - 1);
         const int depth = rng.range(FACE_ROWS + 4, 120);
         const int y = g.top[x] + depth;
@@ -92,7 +105,8 @@ void paint_ground(Image& img, const Ground& g, const GroundStyle& s, std::uint32
     for (int x = 0; x < SCENE_W; ++x) {
         if (hash01(x, seed + 5) * 100.f >= static_cast<float>(s.tufts)) continue;
         const int h = 1 + static_cast<int>(hash01(x, seed + 6) * GROUND_TUFT_MAX);
-        for (int k = 1; k <= h; ++k) img.put(x, g.top[x] - k, k == h ? s.tuft_tip : s.tuft);
+        for (int k = 1; k <= h; ++k)
+            img.put(x, g.top[x] - k, k == h ? s.tuft_tip : s.tuft);
     }
 }
 
@@ -101,7 +115,8 @@ void paint_ground(Image& img, const Ground& g, const GroundStyle& s, std::uint32
 void ridge(Image& img, float base, float amp, float scale, std::uint32_t seed, Rgba body, Rgba rim) {
     for (int x = 0; x < SCENE_W; ++x) {
         const int h = static_cast<int>(std::lround(base - amp * fbm(x / scale, seed)));
-        for (int y = std::max(h, 0); y < SCENE_H; ++y) img.put(x, y, y == h ? rim : body);
+        for (int y = std::max(h, 0); y < SCENE_H; ++y)
+            img.put(x, y, y == h ? rim : body);
     }
 }
 
@@ -130,7 +145,8 @@ void cloud(Image& img, float cx, float cy, float w, Rgba light, Rgba mid, Rgba s
 }
 
 void sun(Image& img, float cx, float cy, float r, Rgba core, Rgba rim, Rgba halo) {
-    for (int i = 3; i >= 1; --i) disc(img, cx, cy, r + 5.f * i, with_alpha(halo, 26 + 10 * (3 - i)));
+    for (int i = 3; i >= 1; --i)
+        disc(img, cx, cy, r + 5.f * i, with_alpha(halo, 26 + 10 * (3 - i)));
     disc(img, cx, cy, r, rim);
     disc(img, cx - r * 0.12f, cy - r * 0.12f, r * 0.8f, core);
 }
@@ -151,7 +167,8 @@ void stars(Image& img, Rng& rng, int count, int y_max, Rgba dim, Rgba bright) {
 }
 
 void moon(Image& img, float cx, float cy, float r, Rgba light, Rgba shade, Rgba glow) {
-    for (int i = 3; i >= 1; --i) disc(img, cx, cy, r + 4.f * i, with_alpha(glow, 18 + 8 * (3 - i)));
+    for (int i = 3; i >= 1; --i)
+        disc(img, cx, cy, r + 4.f * i, with_alpha(glow, 18 + 8 * (3 - i)));
     disc(img, cx, cy, r, light);
     disc(img, cx + r * 0.3f, cy + r * 0.25f, r * 0.28f, shade);
     disc(img, cx - r * 0.35f, cy - r * 0.2f, r * 0.18f, shade);
@@ -170,12 +187,14 @@ void pine(Image& img, float x, int base, float h, Rgba dark, Rgba mid, Rgba ligh
         polygon(img, {x, tt + 2.f, x - half * 0.45f, tb - 2.f, x - half * 0.6f, tb - 1.f}, light);
         if (snowy) {
             polygon(img, {x, tt, x + half * 0.35f, tt + h * 0.14f, x - half * 0.35f, tt + h * 0.14f}, pal::WHITE);
-            img.fill(static_cast<int>(x - half + 1), static_cast<int>(tb) - 1, static_cast<int>(half * 2) - 1, 1, pal::WHITE);
+            img.fill(static_cast<int>(x - half + 1), static_cast<int>(tb) - 1, static_cast<int>(half * 2) - 1, 1,
+                     pal::WHITE);
         }
     }
 }
 
-void broadleaf(Image& img, float x, int base, float size, Rgba dark, Rgba mid, Rgba light, Rgba trunk, std::uint32_t seed) {
+void broadleaf(Image& img, float x, int base, float size, Rgba dark, Rgba mid, Rgba light, Rgba trunk,
+               std::uint32_t seed) {
     capsule(img, x, static_cast<float>(base), x, base - size * 1.1f, size * 0.12f + 1.f, trunk);
     Rng rng(seed);
     const float cy = base - size * 1.4f;
@@ -203,17 +222,19 @@ void mesa(Image& img, float x, int base, float w, float h, Rgba body, Rgba rim, 
     // A butte: sheer cliffs on a skirt of fallen rock.
     const float top = base - h, foot = static_cast<float>(base), cliff = top + h * 0.6f;
     const float half = w * 0.5f;
-    polygon(img, {x - half, top, x + half, top, x + half + w * 0.08f, cliff, x + w * 0.95f, foot, x - w * 0.95f, foot,
-                  x - half - w * 0.08f, cliff},
+    polygon(img,
+            {x - half, top, x + half, top, x + half + w * 0.08f, cliff, x + w * 0.95f, foot, x - w * 0.95f, foot,
+             x - half - w * 0.08f, cliff},
             body);
-    polygon(img, {x + half * 0.35f, top, x + half, top, x + half + w * 0.08f, cliff, x + w * 0.95f, foot, x + half * 0.5f, foot,
-                  x + half * 0.45f, cliff},
+    polygon(img,
+            {x + half * 0.35f, top, x + half, top, x + half + w * 0.08f, cliff, x + w * 0.95f, foot, x + half * 0.5f,
+             foot, x + half * 0.45f, cliff},
             shade);
     img.fill(static_cast<int>(x - half), static_cast<int>(top), static_cast<int>(w), 2, rim);
     for (int k = 1; k < 3; ++k) {
         const float y = top + k * h * 0.2f;
-        line(img, static_cast<int>(x - half - w * 0.04f * k), static_cast<int>(y), static_cast<int>(x + half * 0.3f), static_cast<int>(y),
-             shade);
+        line(img, static_cast<int>(x - half - w * 0.04f * k), static_cast<int>(y), static_cast<int>(x + half * 0.3f),
+             static_cast<int>(y), shade);
     }
 }
 
@@ -236,10 +257,13 @@ void stalactite(Image& img, float x, float len, float w, Rgba body, Rgba light) 
 
 void crystal(Image& img, float x, int base, float h, Rgba dark, Rgba mid, Rgba glow) {
     disc(img, x, base - h * 0.4f, h * 0.9f, with_alpha(glow, 28));
-    polygon(img, {x - 3.f, static_cast<float>(base), x - 3.f, base - h * 0.7f, x, base - h, x + 3.f, base - h * 0.7f, x + 3.f,
-                  static_cast<float>(base)},
+    polygon(img,
+            {x - 3.f, static_cast<float>(base), x - 3.f, base - h * 0.7f, x, base - h, x + 3.f, base - h * 0.7f,
+             x + 3.f, static_cast<float>(base)},
             mid);
-    polygon(img, {x, static_cast<float>(base), x, base - h, x + 3.f, base - h * 0.7f, x + 3.f, static_cast<float>(base)}, dark);
+    polygon(img,
+            {x, static_cast<float>(base), x, base - h, x + 3.f, base - h * 0.7f, x + 3.f, static_cast<float>(base)},
+            dark);
     img.fill(static_cast<int>(x) - 2, base - static_cast<int>(h * 0.65f), 1, static_cast<int>(h * 0.45f), glow);
 }
 
@@ -253,9 +277,11 @@ void bird(Image& img, int x, int y, Rgba c) {
 
 // ---- The scenes ----
 
-const GroundStyle MEADOW_GROUND = {pal::SPRING, pal::LIME,  pal::GRASS, pal::LIME,  pal::LEAF, pal::SOIL,
-                                   {pal::CLAY, pal::EARTH, pal::SOIL},   pal::TAN,   pal::SAND, 14,
-                                   pal::GRASS,  pal::LIME};
+const GroundStyle MEADOW_GROUND = {
+    .edge = pal::SPRING, .light = pal::LIME, .face = pal::GRASS, .speck = pal::LIME, .lip = pal::LEAF,
+    .shadow = pal::SOIL, .body = {pal::CLAY, pal::EARTH, pal::SOIL},
+    .pebble = pal::TAN, .pebble_light = pal::SAND,
+    .tufts = 14, .tuft = pal::GRASS, .tuft_tip = pal::LIME};
 
 void meadow(Image& img, const Ground& g, std::uint32_t seed) {
     Rng rng(seed);
@@ -284,9 +310,11 @@ void meadow(Image& img, const Ground& g, std::uint32_t seed) {
     }
 }
 
-const GroundStyle FOREST_GROUND = {pal::LIME,  pal::GRASS, pal::LEAF, pal::GRASS, pal::FOREST, pal::INK,
-                                   {pal::EARTH, pal::SOIL, pal::NIGHT}, pal::CLAY, pal::TAN, 22,
-                                   pal::LEAF,   pal::GRASS};
+const GroundStyle FOREST_GROUND = {
+    .edge = pal::LIME, .light = pal::GRASS, .face = pal::LEAF, .speck = pal::GRASS, .lip = pal::FOREST,
+    .shadow = pal::INK, .body = {pal::EARTH, pal::SOIL, pal::NIGHT},
+    .pebble = pal::CLAY, .pebble_light = pal::TAN,
+    .tufts = 22, .tuft = pal::LEAF, .tuft_tip = pal::GRASS};
 
 void forest(Image& img, const Ground& g, std::uint32_t seed) {
     Rng rng(seed);
@@ -300,8 +328,8 @@ void forest(Image& img, const Ground& g, std::uint32_t seed) {
     }
     for (int i = 0; i < 12; ++i) {
         const int x = clampi(20 + i * 40 + rng.range(-8, 8), 0, SCENE_W - 1);
-        pine(img, static_cast<float>(x), g.top[x] + 3, 60.f + rng.unit() * 40.f, pal::PINE, pal::FOREST, pal::TEAL, pal::SOIL,
-             false);
+        pine(img, static_cast<float>(x), g.top[x] + 3, 60.f + rng.unit() * 40.f, pal::PINE, pal::FOREST, pal::TEAL,
+             pal::SOIL, false);
     }
     // Sun rays through the trees.
     for (int i = 0; i < 4; ++i) {
@@ -320,9 +348,11 @@ void forest(Image& img, const Ground& g, std::uint32_t seed) {
     }
 }
 
-const GroundStyle DESERT_GROUND = {pal::CREAM, pal::DUNE, pal::SAND, pal::DUNE, pal::TAN, pal::CLAY,
-                                   {pal::TAN, pal::CLAY, pal::EARTH}, pal::EARTH, pal::SAND, 0,
-                                   pal::SAND, pal::DUNE};
+const GroundStyle DESERT_GROUND = {
+    .edge = pal::CREAM, .light = pal::DUNE, .face = pal::SAND, .speck = pal::DUNE, .lip = pal::TAN,
+    .shadow = pal::CLAY, .body = {pal::TAN, pal::CLAY, pal::EARTH},
+    .pebble = pal::EARTH, .pebble_light = pal::SAND,
+    .tufts = 0, .tuft = pal::SAND, .tuft_tip = pal::DUNE};
 
 void desert(Image& img, const Ground& g, std::uint32_t seed) {
     Rng rng(seed);
@@ -334,7 +364,8 @@ void desert(Image& img, const Ground& g, std::uint32_t seed) {
         const int x = clampi(40 + i * 80 + rng.range(-15, 15), 0, SCENE_W - 1);
         cactus(img, static_cast<float>(x), g.top[x] + 1, 20.f + rng.unit() * 14.f);
     }
-    for (int i = 0; i < 3; ++i) bird(img, 300 + i * 14, 40 + (i % 2) * 5, pal::DUSK);
+    for (int i = 0; i < 3; ++i)
+        bird(img, 300 + i * 14, 40 + (i % 2) * 5, pal::DUSK);
     paint_ground(img, g, DESERT_GROUND, seed + 20);
     // Ripples in the sand.
     for (int x = 0; x < SCENE_W; ++x)
@@ -342,9 +373,11 @@ void desert(Image& img, const Ground& g, std::uint32_t seed) {
             if (std::sin(x * 0.15f + d) > 0.6f) img.put(x, g.top[x] + d, pal::SAND);
 }
 
-const GroundStyle CANYON_GROUND = {pal::SAND, pal::TAN, pal::CLAY, pal::TAN, pal::EARTH, pal::SOIL,
-                                   {pal::BRICK, pal::WINE, pal::SOIL}, pal::CLAY, pal::TAN, 6,
-                                   pal::CLAY, pal::TAN};
+const GroundStyle CANYON_GROUND = {
+    .edge = pal::SAND, .light = pal::TAN, .face = pal::CLAY, .speck = pal::TAN, .lip = pal::EARTH,
+    .shadow = pal::SOIL, .body = {pal::BRICK, pal::WINE, pal::SOIL},
+    .pebble = pal::CLAY, .pebble_light = pal::TAN,
+    .tufts = 6, .tuft = pal::CLAY, .tuft_tip = pal::TAN};
 
 void canyon(Image& img, const Ground& g, std::uint32_t seed) {
     Rng rng(seed);
@@ -352,10 +385,13 @@ void canyon(Image& img, const Ground& g, std::uint32_t seed) {
     sun(img, 360.f, 150.f, 26.f, pal::CREAM, pal::GOLD, pal::AMBER);
     // Far buttes in the haze, then tall spires nearer.
     const float buttes[][4] = {{52, 205, 70, 105}, {168, 205, 46, 128}, {292, 212, 96, 96}, {424, 205, 58, 140}};
-    for (const auto& b : buttes) mesa(img, b[0], static_cast<int>(b[1]), b[2], b[3], pal::VIOLET, pal::ORCHID, pal::PLUM);
+    for (const auto& b : buttes)
+        mesa(img, b[0], static_cast<int>(b[1]), b[2], b[3], pal::VIOLET, pal::ORCHID, pal::PLUM);
     const float spires[][4] = {{112, 250, 24, 130}, {236, 250, 18, 110}, {352, 255, 30, 150}};
-    for (const auto& sp : spires) mesa(img, sp[0], static_cast<int>(sp[1]), sp[2], sp[3], pal::WINE, pal::BRICK, pal::INK);
-    for (int i = 0; i < 3; ++i) bird(img, 200 + i * 16 + rng.range(0, 4), 50 + (i % 2) * 4, pal::NIGHT);
+    for (const auto& sp : spires)
+        mesa(img, sp[0], static_cast<int>(sp[1]), sp[2], sp[3], pal::WINE, pal::BRICK, pal::INK);
+    for (int i = 0; i < 3; ++i)
+        bird(img, 200 + i * 16 + rng.range(0, 4), 50 + (i % 2) * 4, pal::NIGHT);
     paint_ground(img, g, CANYON_GROUND, seed + 20);
     // Layered rock: thin bands parallel to the surface.
     for (int x = 0; x < SCENE_W; ++x)
@@ -365,9 +401,11 @@ void canyon(Image& img, const Ground& g, std::uint32_t seed) {
         }
 }
 
-const GroundStyle SNOW_GROUND = {pal::WHITE, pal::WHITE, pal::PALE, pal::MIST, pal::MIST, pal::SLATE,
-                                 {pal::STONE, pal::SLATE, pal::DUSK}, pal::MIST, pal::WHITE, 10,
-                                 pal::PALE, pal::WHITE};
+const GroundStyle SNOW_GROUND = {
+    .edge = pal::WHITE, .light = pal::WHITE, .face = pal::PALE, .speck = pal::MIST, .lip = pal::MIST,
+    .shadow = pal::SLATE, .body = {pal::STONE, pal::SLATE, pal::DUSK},
+    .pebble = pal::MIST, .pebble_light = pal::WHITE,
+    .tufts = 10, .tuft = pal::PALE, .tuft_tip = pal::WHITE};
 
 void snow(Image& img, const Ground& g, std::uint32_t seed) {
     Rng rng(seed);
@@ -377,8 +415,9 @@ void snow(Image& img, const Ground& g, std::uint32_t seed) {
     for (const auto& p : peaks) {
         polygon(img, {p[0], p[1], p[0] + p[2], 230.f, p[0] - p[2], 230.f}, pal::DEEP);
         polygon(img, {p[0], p[1], p[0] + p[2], 230.f, p[0] + p[2] * 0.2f, 230.f}, pal::NAVY);
-        polygon(img, {p[0], p[1], p[0] + p[2] * 0.3f, p[1] + 28.f, p[0] + 4.f, p[1] + 22.f, p[0] - 5.f, p[1] + 30.f,
-                      p[0] - p[2] * 0.3f, p[1] + 26.f},
+        polygon(img,
+                {p[0], p[1], p[0] + p[2] * 0.3f, p[1] + 28.f, p[0] + 4.f, p[1] + 22.f, p[0] - 5.f, p[1] + 30.f,
+                 p[0] - p[2] * 0.3f, p[1] + 26.f},
                 pal::ICE);
     }
     ridge(img, 190.f, 30.f, 60.f, seed + 1, pal::BLUE, pal::AIR);
@@ -395,9 +434,11 @@ void snow(Image& img, const Ground& g, std::uint32_t seed) {
     }
 }
 
-const GroundStyle TOWN_GROUND = {pal::MIST, pal::STONE, pal::SLATE, pal::STONE, pal::DUSK, pal::INK,
-                                 {pal::BRICK, pal::WINE, pal::NIGHT}, pal::WINE, pal::RED, 0,
-                                 pal::STONE, pal::MIST};
+const GroundStyle TOWN_GROUND = {
+    .edge = pal::MIST, .light = pal::STONE, .face = pal::SLATE, .speck = pal::STONE, .lip = pal::DUSK,
+    .shadow = pal::INK, .body = {pal::BRICK, pal::WINE, pal::NIGHT},
+    .pebble = pal::WINE, .pebble_light = pal::RED,
+    .tufts = 0, .tuft = pal::STONE, .tuft_tip = pal::MIST};
 
 void town(Image& img, const Ground& g, std::uint32_t seed) {
     Rng rng(seed);
@@ -414,8 +455,9 @@ void town(Image& img, const Ground& g, std::uint32_t seed) {
         const int top = std::min(g.top[clampi(x + w / 2, 0, SCENE_W - 1)] - rng.range(20, 60), 220);
         building(img, x, w, top, pal::NIGHT, pal::DUSK, pal::GOLD, pal::DUSK, seed + x + 300);
         // A pointed roof.
-        polygon(img, {static_cast<float>(x - 2), static_cast<float>(top), static_cast<float>(x + w + 2), static_cast<float>(top),
-                      static_cast<float>(x + w / 2), static_cast<float>(top - 10)},
+        polygon(img,
+                {static_cast<float>(x - 2), static_cast<float>(top), static_cast<float>(x + w + 2),
+                 static_cast<float>(top), static_cast<float>(x + w / 2), static_cast<float>(top - 10)},
                 pal::DUSK);
     }
     paint_ground(img, g, TOWN_GROUND, seed + 20);
@@ -436,15 +478,18 @@ void town(Image& img, const Ground& g, std::uint32_t seed) {
     }
 }
 
-const GroundStyle CAVE_GROUND = {pal::FOAM, pal::AQUA, pal::TEAL, pal::AQUA, pal::ABYSS, pal::INK,
-                                 {pal::DUSK, pal::NIGHT, pal::INK}, pal::SLATE, pal::STONE, 8,
-                                 pal::TEAL, pal::AQUA};
+const GroundStyle CAVE_GROUND = {
+    .edge = pal::FOAM, .light = pal::AQUA, .face = pal::TEAL, .speck = pal::AQUA, .lip = pal::ABYSS,
+    .shadow = pal::INK, .body = {pal::DUSK, pal::NIGHT, pal::INK},
+    .pebble = pal::SLATE, .pebble_light = pal::STONE,
+    .tufts = 8, .tuft = pal::TEAL, .tuft_tip = pal::AQUA};
 
 void cave(Image& img, const Ground& g, std::uint32_t seed) {
     Rng rng(seed);
     dither_ramp(img, 0, 0, SCENE_W - 1, SCENE_H - 1, {pal::INK, pal::NIGHT, pal::DUSK, pal::NIGHT});
     // A glow from a far opening.
-    for (int i = 5; i >= 1; --i) disc(img, 250.f, 120.f, 14.f * i, with_alpha(pal::VIOLET, 22));
+    for (int i = 5; i >= 1; --i)
+        disc(img, 250.f, 120.f, 14.f * i, with_alpha(pal::VIOLET, 22));
     // Rock pillars in the gloom.
     for (int i = 0; i < 7; ++i) {
         const float x = 30.f + i * 70.f + rng.range(-10, 10);
@@ -475,9 +520,11 @@ void cave(Image& img, const Ground& g, std::uint32_t seed) {
     }
 }
 
-const GroundStyle VOLCANO_GROUND = {pal::ORANGE, pal::SLATE, pal::DUSK, pal::STONE, pal::NIGHT, pal::INK,
-                                    {pal::DUSK, pal::NIGHT, pal::INK}, pal::SLATE, pal::STONE, 5,
-                                    pal::RED, pal::AMBER};
+const GroundStyle VOLCANO_GROUND = {
+    .edge = pal::ORANGE, .light = pal::SLATE, .face = pal::DUSK, .speck = pal::STONE, .lip = pal::NIGHT,
+    .shadow = pal::INK, .body = {pal::DUSK, pal::NIGHT, pal::INK},
+    .pebble = pal::SLATE, .pebble_light = pal::STONE,
+    .tufts = 5, .tuft = pal::RED, .tuft_tip = pal::AMBER};
 
 void volcano(Image& img, const Ground& g, std::uint32_t seed) {
     Rng rng(seed);
@@ -485,10 +532,12 @@ void volcano(Image& img, const Ground& g, std::uint32_t seed) {
     // The mountain and its fire.
     polygon(img, {170.f, 250.f, 262.f, 70.f, 300.f, 70.f, 420.f, 250.f}, pal::PLUM);
     polygon(img, {270.f, 70.f, 300.f, 70.f, 420.f, 250.f, 350.f, 250.f}, pal::WINE);
-    for (int i = 0; i < 6; ++i) disc(img, 281.f + rng.range(-8, 8), 60.f - i * 9.f, 9.f + i * 2.f, with_alpha(pal::DUSK, 150));
+    for (int i = 0; i < 6; ++i)
+        disc(img, 281.f + rng.range(-8, 8), 60.f - i * 9.f, 9.f + i * 2.f, with_alpha(pal::DUSK, 150));
     polygon(img, {262.f, 70.f, 300.f, 70.f, 292.f, 78.f, 282.f, 120.f, 276.f, 84.f, 266.f, 78.f}, pal::ORANGE);
     polygon(img, {274.f, 70.f, 290.f, 70.f, 282.f, 100.f}, pal::GOLD);
-    for (int i = 4; i >= 1; --i) disc(img, 281.f, 66.f, 10.f * i, with_alpha(pal::ORANGE, 20));
+    for (int i = 4; i >= 1; --i)
+        disc(img, 281.f, 66.f, 10.f * i, with_alpha(pal::ORANGE, 20));
     ridge(img, 215.f, 40.f, 70.f, seed + 1, pal::NIGHT, pal::PLUM);
     // Embers.
     for (int i = 0; i < 90; ++i) {
@@ -510,9 +559,12 @@ void volcano(Image& img, const Ground& g, std::uint32_t seed) {
     }
 }
 
-const GroundStyle SKYWAY_GROUND = {pal::WHITE, pal::WHITE, pal::PALE, pal::WHITE, pal::MIST, pal::MIST,
-                                   {pal::PALE, pal::MIST, pal::AIR}, pal::WHITE, pal::WHITE, 30,
-                                   pal::WHITE, pal::PALE, 12};
+const GroundStyle SKYWAY_GROUND = {
+    .edge = pal::WHITE, .light = pal::WHITE, .face = pal::PALE, .speck = pal::WHITE, .lip = pal::MIST,
+    .shadow = pal::MIST, .body = {pal::PALE, pal::MIST, pal::AIR},
+    .pebble = pal::WHITE, .pebble_light = pal::WHITE,
+    .tufts = 30, .tuft = pal::WHITE, .tuft_tip = pal::PALE,
+    .scallop = 12, .pebbles = 0};
 
 void skyway(Image& img, const Ground& g, std::uint32_t seed) {
     Rng rng(seed);
@@ -531,36 +583,35 @@ void skyway(Image& img, const Ground& g, std::uint32_t seed) {
     for (int i = 0; i < 8; ++i)
         cloud(img, 30.f + i * 64.f + rng.range(-10, 10), 150.f + rng.range(-40, 40), 50.f + rng.unit() * 40.f, pal::ICE,
               pal::AIR, pal::SKY, seed + 50 + i);
-    for (int i = 0; i < 4; ++i) bird(img, 60 + i * 90 + rng.range(0, 10), 30 + rng.range(0, 30), pal::NAVY);
+    for (int i = 0; i < 4; ++i)
+        bird(img, 60 + i * 90 + rng.range(0, 10), 30 + rng.range(0, 30), pal::NAVY);
     paint_ground(img, g, SKYWAY_GROUND, seed + 20);
 }
 
-const GroundStyle CODE_GROUND = {pal::CODE_GLOW, pal::CODE_BRIGHT, pal::CODE, pal::CODE_BRIGHT, pal::CODE_DIM, pal::INK,
-                                 {pal::CODE_DARK, pal::CODE_DARK, pal::INK},  pal::CODE_DIM, pal::CODE, 0,
-                                 pal::CODE_BRIGHT, pal::CODE_GLOW};
+const GroundStyle CODE_GROUND = {
+    .edge = pal::CODE_GLOW, .light = pal::CODE_BRIGHT, .face = pal::CODE, .speck = pal::CODE_BRIGHT, .lip = pal::CODE_DIM,
+    .shadow = pal::INK, .body = {pal::CODE_DARK, pal::CODE_DARK, pal::INK},
+    .pebble = pal::CODE_DIM, .pebble_light = pal::CODE,
+    .tufts = 0, .tuft = pal::CODE_BRIGHT, .tuft_tip = pal::CODE_GLOW};
 
 void code(Image& img, const Ground& g, std::uint32_t seed) {
     dither_ramp(img, 0, 0, SCENE_W - 1, SCENE_H - 1, {pal::INK, pal::CODE_DARK, pal::CODE_DARK});
     // A faint grid receding into the dark.
-    for (int x = 0; x < SCENE_W; x += 24) img.blend_fill(x, 0, 1, SCENE_H, with_alpha(pal::CODE_DIM, 120));
-    for (int y = 8; y < SCENE_H; y += 24) img.blend_fill(0, y, SCENE_W, 1, with_alpha(pal::CODE_DIM, 120));
+    for (int x = 0; x < SCENE_W; x += 24)
+        img.blend_fill(x, 0, 1, SCENE_H, with_alpha(pal::CODE_DIM, 120));
+    for (int y = 8; y < SCENE_H; y += 24)
+        img.blend_fill(0, y, SCENE_W, 1, with_alpha(pal::CODE_DIM, 120));
     paint_ground(img, g, CODE_GROUND, seed + 20);
     // Circuit traces in the ground, parallel to its top.
     for (int x = 0; x < SCENE_W; ++x)
         for (int d = FACE_ROWS + 8; g.top[x] + d < SCENE_H; d += 12)
             if ((x / 6 + d) % 5 != 0) img.put(x, g.top[x] + d, pal::CODE_DIM);
     for (int x = 12; x < SCENE_W; x += 36)
-        for (int d = FACE_ROWS + 8; g.top[x] + d < SCENE_H; ++d) img.put(x, g.top[x] + d, pal::CODE_DIM);
+        for (int d = FACE_ROWS + 8; g.top[x] + d < SCENE_H; ++d)
+            img.put(x, g.top[x] + d, pal::CODE_DIM);
 }
 
 }  // namespace
-
-float noise1(float x, std::uint32_t seed) {
-    const int i = static_cast<int>(std::floor(x));
-    const float f = x - static_cast<float>(i);
-    const float u = f * f * (3.f - 2.f * f);
-    return hash01(i, seed) + (hash01(i + 1, seed) - hash01(i, seed)) * u;
-}
 
 Ground ground_of(const LevelRow& row) {
     auto dy_at = [&row](int x) {
@@ -573,7 +624,8 @@ Ground ground_of(const LevelRow& row) {
     int runner_x = row.start_x, runner_y = row.start_y;
     for (int x = 0; x < SCENE_W; ++x) {
         const int wanted = x - RUNNER_FOOT_X;
-        while (runner_x < wanted) runner_y += dy_at(runner_x++);
+        while (runner_x < wanted)
+            runner_y += dy_at(runner_x++);
         g.top[x] = runner_y + RUNNER_FOOT_ROW - GROUND_TOP_ABOVE_FEET;
     }
     return g;
@@ -582,37 +634,68 @@ Ground ground_of(const LevelRow& row) {
 Ground rolling_ground(int base, float amplitude, std::uint32_t seed) {
     Ground g;
     for (int x = 0; x < SCENE_W; ++x)
-        g.top[x] = base - GROUND_TOP_ABOVE_FEET + static_cast<int>(std::lround(amplitude * (fbm(x / 70.f, seed) - 0.5f)));
+        g.top[x] =
+            base - GROUND_TOP_ABOVE_FEET + static_cast<int>(std::lround(amplitude * (fbm(x / 70.f, seed) - 0.5f)));
     return g;
 }
 
 Scene scene_of_level(int number) {
     switch (number) {
-        case 1: return Scene::Meadow;
-        case 2: return Scene::Forest;
-        case 3: return Scene::Desert;
-        case 4: return Scene::Canyon;
-        case 5: return Scene::Snow;
-        case 6: return Scene::Town;
-        case 7: return Scene::Cave;
-        case 8: return Scene::Volcano;
-        case 9: return Scene::Skyway;
-        default: return Scene::Code;
+        case 1:
+            return Scene::Meadow;
+        case 2:
+            return Scene::Forest;
+        case 3:
+            return Scene::Desert;
+        case 4:
+            return Scene::Canyon;
+        case 5:
+            return Scene::Snow;
+        case 6:
+            return Scene::Town;
+        case 7:
+            return Scene::Cave;
+        case 8:
+            return Scene::Volcano;
+        case 9:
+            return Scene::Skyway;
+        default:
+            return Scene::Code;
     }
 }
 
 void paint_scene(Image& img, Scene scene, const Ground& ground, std::uint32_t seed) {
     switch (scene) {
-        case Scene::Meadow: meadow(img, ground, seed); break;
-        case Scene::Forest: forest(img, ground, seed); break;
-        case Scene::Desert: desert(img, ground, seed); break;
-        case Scene::Canyon: canyon(img, ground, seed); break;
-        case Scene::Snow: snow(img, ground, seed); break;
-        case Scene::Town: town(img, ground, seed); break;
-        case Scene::Cave: cave(img, ground, seed); break;
-        case Scene::Volcano: volcano(img, ground, seed); break;
-        case Scene::Skyway: skyway(img, ground, seed); break;
-        case Scene::Code: code(img, ground, seed); break;
+        case Scene::Meadow:
+            meadow(img, ground, seed);
+            break;
+        case Scene::Forest:
+            forest(img, ground, seed);
+            break;
+        case Scene::Desert:
+            desert(img, ground, seed);
+            break;
+        case Scene::Canyon:
+            canyon(img, ground, seed);
+            break;
+        case Scene::Snow:
+            snow(img, ground, seed);
+            break;
+        case Scene::Town:
+            town(img, ground, seed);
+            break;
+        case Scene::Cave:
+            cave(img, ground, seed);
+            break;
+        case Scene::Volcano:
+            volcano(img, ground, seed);
+            break;
+        case Scene::Skyway:
+            skyway(img, ground, seed);
+            break;
+        case Scene::Code:
+            code(img, ground, seed);
+            break;
     }
 }
 
@@ -622,16 +705,35 @@ void paint_plinth(Image& img, Scene scene, int pole_x, int pole_y, const Ground&
     };
     Stone s = {pal::PALE, pal::MIST, pal::STONE};
     switch (scene) {
-        case Scene::Forest: s = {pal::SAND, pal::TAN, pal::CLAY}; break;
-        case Scene::Desert: s = {pal::WHITE, pal::MIST, pal::STONE}; break;
-        case Scene::Canyon: s = {pal::DUNE, pal::SAND, pal::TAN}; break;
-        case Scene::Snow: s = {pal::ICE, pal::AIR, pal::SKY}; break;
-        case Scene::Town: s = {pal::GOLD, pal::AMBER, pal::ORANGE}; break;
-        case Scene::Cave: s = {pal::MIST, pal::STONE, pal::SLATE}; break;
-        case Scene::Volcano: s = {pal::STONE, pal::SLATE, pal::DUSK}; break;
-        case Scene::Skyway: s = {pal::GOLD, pal::AMBER, pal::ORANGE}; break;
-        case Scene::Code: s = {pal::CODE_GLOW, pal::CODE_BRIGHT, pal::CODE}; break;
-        default: break;
+        case Scene::Forest:
+            s = {pal::SAND, pal::TAN, pal::CLAY};
+            break;
+        case Scene::Desert:
+            s = {pal::WHITE, pal::MIST, pal::STONE};
+            break;
+        case Scene::Canyon:
+            s = {pal::DUNE, pal::SAND, pal::TAN};
+            break;
+        case Scene::Snow:
+            s = {pal::ICE, pal::AIR, pal::SKY};
+            break;
+        case Scene::Town:
+            s = {pal::GOLD, pal::AMBER, pal::ORANGE};
+            break;
+        case Scene::Cave:
+            s = {pal::MIST, pal::STONE, pal::SLATE};
+            break;
+        case Scene::Volcano:
+            s = {pal::STONE, pal::SLATE, pal::DUSK};
+            break;
+        case Scene::Skyway:
+            s = {pal::GOLD, pal::AMBER, pal::ORANGE};
+            break;
+        case Scene::Code:
+            s = {pal::CODE_GLOW, pal::CODE_BRIGHT, pal::CODE};
+            break;
+        default:
+            break;
     }
     // The pole's post is centred on column pole_x + 16.5; its foot ends on row pole_y + 55.
     const int top = pole_y + LVL_POLE.h;
@@ -666,16 +768,23 @@ void paint_finish(Image& img, const Ground& ground) {
     const int flag_x = post_x - 15, flag_y = base - 41;
     img.fill(flag_x - 1, flag_y - 1, 16, 12, pal::INK);
     for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 14; ++x) img.put(flag_x + x, flag_y + y, ((x / 3 + y / 3) % 2 == 0) ? pal::WHITE : pal::INK);
+        for (int x = 0; x < 14; ++x)
+            img.put(flag_x + x, flag_y + y, ((x / 3 + y / 3) % 2 == 0) ? pal::WHITE : pal::INK);
 }
 
 Rgba beam_colour(Scene scene) {
     switch (scene) {
-        case Scene::Cave: return pal::FOAM;
-        case Scene::Volcano: return pal::GOLD;
-        case Scene::Town: return pal::CREAM;
-        case Scene::Code: return pal::CODE_GLOW;
-        case Scene::Snow: return pal::ORANGE;
-        default: return pal::RED;
+        case Scene::Cave:
+            return pal::FOAM;
+        case Scene::Volcano:
+            return pal::GOLD;
+        case Scene::Town:
+            return pal::CREAM;
+        case Scene::Code:
+            return pal::CODE_GLOW;
+        case Scene::Snow:
+            return pal::ORANGE;
+        default:
+            return pal::RED;
     }
 }

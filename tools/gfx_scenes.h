@@ -39,7 +39,4 @@ void paint_finish(Image& img, const Ground& ground);
 // The colour of the sentinel's gaze in that scene.
 Rgba beam_colour(Scene scene);
 
-// Value noise in [0, 1), smooth along x.
-float noise1(float x, std::uint32_t seed);
-
 #endif

@@ -14,10 +14,10 @@ void draw_runner(Image& img, float foot_x, float foot_row, float scale, int fram
 Image sentinel_pole();
 Image sentinel_head(int state);
 
-Image runner_sheet();   // data/gfx/joueur.png
-Image level_sheet();    // data/gfx/lvl.png
-Image anim_sheet();     // data/gfx/anim.png
-Image menu_sheet();     // data/gfx/menu.png
-Image icon_picture();   // ico.bmp, 32x32, opaque
+Image runner_sheet();  // data/gfx/joueur.png
+Image level_sheet();   // data/gfx/lvl.png
+Image anim_sheet();    // data/gfx/anim.png
+Image menu_sheet();    // data/gfx/menu.png
+Image icon_picture();  // ico.bmp, 32x32, opaque
 
 #endif
