@@ -34,22 +34,25 @@ Image cone_picture(Scene scene) {
     for (int y = 0; y < CONE_SIZE; ++y)
         for (int x = 0; x < CONE_SIZE; ++x) {
             if (gaze.get(x, y).a == 0) continue;
-            const float depth = (y - eye_y) / (pool_y - eye_y);
-            int alpha = (y % 2 == 0 ? 84 : 48) - static_cast<int>(24.f * std::max(0.f, depth));
-            if (y > pool_y) alpha = y % 2 == 0 ? 96 : 70;
-            cone.put(x, y, with_alpha(beam, std::max(alpha, 30)));
+            const float depth = std::max(0.f, (y - eye_y) / (pool_y - eye_y));
+            int alpha = (y % 2 == 0 ? 132 : 84) - static_cast<int>(40.f * depth);
+            if (y > pool_y) alpha = y % 2 == 0 ? 140 : 110;
+            // A hotter core along the middle of the gaze.
+            const float off_axis = std::fabs(x + 0.5f - centre) / (6.f + (half - 6.f) * std::min(depth, 1.f));
+            const Rgba tint = mix(beam, pal::CREAM, 0.45f * std::max(0.f, 1.f - off_axis));
+            cone.put(x, y, with_alpha(tint, std::max(alpha, 40)));
         }
     // Bright rims: the two edges and the pool's outline.
     line(cone, static_cast<int>(centre - 6.f), static_cast<int>(eye_y), static_cast<int>(centre - half),
-         static_cast<int>(pool_y), with_alpha(beam, 150));
+         static_cast<int>(pool_y), with_alpha(beam, 210));
     line(cone, static_cast<int>(centre + 6.f), static_cast<int>(eye_y), static_cast<int>(centre + half),
-         static_cast<int>(pool_y), with_alpha(beam, 150));
+         static_cast<int>(pool_y), with_alpha(beam, 210));
     for (int x = 0; x < CONE_SIZE; ++x) {
         const float u = (x + 0.5f - centre) / half;
         if (std::fabs(u) > 1.f) continue;
         const int dy = static_cast<int>(std::lround(9.f * std::sqrt(1.f - u * u)));
-        cone.put(x, static_cast<int>(pool_y) + dy, with_alpha(pal::WHITE, 170));
-        cone.put(x, static_cast<int>(pool_y) - dy, with_alpha(beam, 150));
+        cone.put(x, static_cast<int>(pool_y) + dy, with_alpha(pal::WHITE, 200));
+        cone.put(x, static_cast<int>(pool_y) - dy, with_alpha(beam, 200));
     }
     cone.draw(sentinel_head(3), head_x, head_y);
     return cone;

@@ -773,18 +773,22 @@ void paint_finish(Image& img, const Ground& ground) {
 }
 
 Rgba beam_colour(Scene scene) {
+    // A colour that stands out from the scene's own ground and sky.
     switch (scene) {
-        case Scene::Cave:
-            return pal::FOAM;
-        case Scene::Volcano:
-            return pal::GOLD;
-        case Scene::Town:
-            return pal::CREAM;
-        case Scene::Code:
-            return pal::CODE_GLOW;
+        case Scene::Desert:
+            return pal::RED;
+        case Scene::Canyon:
+            return pal::AQUA;
         case Scene::Snow:
             return pal::ORANGE;
+        case Scene::Town:
+        case Scene::Volcano:
+            return pal::CREAM;
+        case Scene::Cave:
+            return pal::FOAM;
+        case Scene::Code:
+            return pal::CODE_GLOW;
         default:
-            return pal::RED;
+            return pal::GOLD;
     }
 }
