@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # ./dev.sh run   installs what is missing, builds and starts the game
-# ./dev.sh test  installs what is missing, builds and runs every test
+# ./dev.sh test  installs what is missing, builds and runs every test, then
+#                again in a sanitizer build (build-asan)
+# ./dev.sh bench the frame-cost benchmark, then start-up, memory, CPU and pacing
+#                of the real program under Xvfb
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -39,9 +42,19 @@ test)
     install_missing "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     build build
     (cd build && ctest --output-on-failure -j"$(nproc)")
+    # Again under AddressSanitizer and UBSan, with the long property run; this
+    # build's pelune stays in build-asan.
+    build build-asan -DPELUNE_SANITIZE=ON -DPELUNE_TOOLS=OFF -DPELUNE_BENCH=OFF
+    (cd build-asan && ctest --output-on-failure -j"$(nproc)")
+    ;;
+bench)
+    install_missing "${PACKAGES[@]}" "${TEST_PACKAGES[@]}" time
+    build build
+    build/bench/pelune_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+    bench/measure_run.sh ./pelune build/bench/libpelune_flip_probe.so .
     ;;
 *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|bench" >&2
     exit 2
     ;;
 esac
