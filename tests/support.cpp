@@ -104,6 +104,33 @@ std::string GameDir::read(const std::string& relative) const {
 
 bool GameDir::exists(const std::string& relative) const { return fs::exists(file(relative)); }
 
+std::string generated_assets() {
+#ifdef PELUNE_ASSET_GENERATOR
+    struct Run {
+        std::string dir;
+        bool ran = false;
+        Run() {
+            char pattern[] = "/tmp/pelune-assets-XXXXXX";
+            if (mkdtemp(pattern) == nullptr) return;
+            dir = pattern;
+            const std::string command =
+                std::string("\"") + PELUNE_ASSET_GENERATOR + "\" \"" + dir + "\" > /dev/null";
+            ran = std::system(command.c_str()) == 0;
+        }
+        ~Run() {
+            std::error_code ignored;
+            if (!dir.empty()) fs::remove_all(dir, ignored);
+        }
+    };
+    static const Run run;
+    if (!run.ran) ADD_FAILURE() << "the asset generator did not run";
+    return run.ran ? run.dir : "";
+#else
+    ADD_FAILURE() << "the asset generator is not built";
+    return "";
+#endif
+}
+
 // Every test runs headless: no window, no sound card.
 int main(int argc, char** argv) {
     setenv("SDL_VIDEODRIVER", "dummy", 0);

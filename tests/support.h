@@ -36,4 +36,8 @@ struct GameDir {
     bool exists(const std::string& relative) const;
 };
 
+// The asset generator's output for the whole test run: it runs once, into a
+// directory removed at exit. Empty (after a test failure) when it cannot run.
+std::string generated_assets();
+
 #endif

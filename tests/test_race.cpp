@@ -2,6 +2,9 @@
 // keys, the pause and the win key, driven through level-1 frames.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include "fonction.h"
 #include "menu.h"
 #include "support.h"
@@ -10,6 +13,17 @@ namespace {
 
 constexpr int NEXT_X = -15;  // level 2's start point
 constexpr int NEXT_Y = 71;
+constexpr int RACE_START = 393;  // the frame in which the intro ends and the race begins
+
+enum Shown { NONE, THREE, TWO, ONE, GO, FALSE_START };
+
+// The countdown picture on screen in frame f of an intro nothing interrupts.
+Shown intro_shows(int f) {
+    if (f <= 137 || f > RACE_START) return NONE;
+    if (f <= 183) return THREE;
+    if (f <= 253) return TWO;
+    return f <= 323 ? ONE : GO;
+}
 
 struct Race : ::testing::Test {
     void SetUp() override {
@@ -30,10 +44,7 @@ struct Race : ::testing::Test {
         general.level = 1;
     }
     void TearDown() override {
-        SDL_FreeSurface(screen);
-        SDL_FreeSurface(general.level_sheet);
-        SDL_FreeSurface(anim.sheet);
-        SDL_FreeSurface(perso.sheet);
+        for (SDL_Surface* s : {screen, general.level_sheet, anim.sheet, perso.sheet}) SDL_FreeSurface(s);
     }
     // One frame of level 1 in the level frame's order (without the bars, which
     // would paint over what the tests look at), then the main loop's key latch.
@@ -60,22 +71,26 @@ struct Race : ::testing::Test {
         for (int i = 0; i < n; ++i) frame();
     }
     void press(SDLKey key) { set_key(&general, SDL_KEYDOWN, key); }
-    void release(SDLKey key) { set_key(&general, SDL_KEYUP, key); }
+    void key(SDLKey key) {  // a frame in which the key goes down
+        press(key);
+        frame();
+    }
+    void lift(SDLKey key) {  // a frame in which it comes up
+        set_key(&general, SDL_KEYUP, key);
+        frame();
+    }
     bool banner(SheetRect r) { return block_drawn(screen, BANNER_X, BANNER_Y, r.x, r.y, r.w, r.h); }
-    // The countdown picture now on screen, 0 when none of them is.
-    int countdown_shown() {
-        const SheetRect pictures[] = {ANIM_COUNT3, ANIM_COUNT2, ANIM_COUNT1, ANIM_GO,
-                                      ANIM_FALSE_START};
+    Shown countdown_shown() {
+        const SheetRect pictures[] = {ANIM_COUNT3, ANIM_COUNT2, ANIM_COUNT1, ANIM_GO, ANIM_FALSE_START};
         for (int i = 0; i < 5; ++i) {
-            if (banner(pictures[i])) return i + 1;
+            if (banner(pictures[i])) return static_cast<Shown>(i + 1);
         }
-        return 0;
+        return NONE;
     }
     bool curtain_row(int y) {
         return pixel_at(screen, 400, y) == sheet_pixel(400, ANIM_CURTAIN.y + y % ANIM_CURTAIN.h);
     }
-    // Straight to the race, as the intro leaves it.
-    void start_race() {
+    void start_race() {  // straight to the race, as the intro leaves it
         niveau.started = 1;
         anim.phase = 1;
         anim.count = 280;
@@ -89,235 +104,121 @@ struct Race : ::testing::Test {
     Niveau niveau{};
 };
 
-enum Shown { NONE, THREE, TWO, ONE, GO, FALSE_START };
-
-bool placed(const Sprite& sprite, int x, int y, SheetRect src) {
-    return sprite.dest.x == x && sprite.dest.y == y && sprite.src.x == src.x &&
-           sprite.src.y == src.y && sprite.src.w == src.w && sprite.src.h == src.h;
-}
-
-TEST_F(Race, AnimInitRestoresCurtainBannersAndCounters) {
-    SDL_Surface* sheet = anim.sheet;
-    frames(200);
-    Anim_Init(&anim);
-    for (int i = 0; i < CURTAIN_STRIPS; ++i) {
-        EXPECT_TRUE(placed(anim.strips[i], 0, 20 * i, {0, 262, 480, 20})) << "strip " << i;
-    }
-    EXPECT_TRUE(placed(anim.lose, 62, 71, {690, 131, 345, 131}));
-    EXPECT_TRUE(placed(anim.win, 62, 71, {345, 131, 345, 131}));
-    EXPECT_TRUE(placed(anim.countdown, 62, 71, {0, 0, 345, 131}));
-    EXPECT_TRUE(placed(anim.pause, 62, 71, {0, 131, 345, 120}));
-    EXPECT_EQ(anim.phase + anim.strip + anim.count, 0);
-    EXPECT_EQ(anim.sheet, sheet);
-}
-
-TEST_F(Race, TheIntroRunsToTheFrame) {
-    int closed[CURTAIN_STRIPS] = {};
-    int phase_switch = 0, started = 0;
-    int count3 = 0, count2 = 0, count1 = 0, go = 0;
+// Right goes down in frame 100, during the curtain, and stays down: no false start.
+TEST_F(Race, TheIntroRunsToTheFrameAndARightHeldSinceTheCurtainIsNoFalseStart) {
     for (int f = 1; f <= 400; ++f) {
-        const int was_started = niveau.started;
+        if (f == 100) press(KEY_RIGHT);
         frame();
+        SCOPED_TRACE("frame " + std::to_string(f));
+        // Strip i closes in frame 10 + 9 i; the countdown takes over once strip 14 has.
         for (int i = 0; i < CURTAIN_STRIPS; ++i) {
-            if (closed[i] == 0 && anim.strips[i].src.h == 0) closed[i] = f;
+            ASSERT_EQ(anim.strips[i].src.h == 0, i <= 14 && f >= 10 + 9 * i) << "strip " << i;
         }
-        if (phase_switch == 0 && anim.phase == 1) phase_switch = f;
-        if (started == 0 && niveau.started == 1) started = f;
-        if (count3 == 0 && sons.played_count3 == 1) count3 = f;
-        if (count2 == 0 && sons.played_count2 == 1) count2 = f;
-        if (count1 == 0 && sons.played_count1 == 1) count1 = f;
-        if (go == 0 && sons.played_start == 1) go = f;
-
-        // What the frame shows.
-        const int shown = countdown_shown();
-        if (f <= 137 || f >= 394) {
-            ASSERT_EQ(shown, NONE) << "frame " << f;
-        } else if (f <= 183) {
-            ASSERT_EQ(shown, THREE) << "frame " << f;
-        } else if (f <= 253) {
-            ASSERT_EQ(shown, TWO) << "frame " << f;
-        } else if (f <= 323) {
-            ASSERT_EQ(shown, ONE) << "frame " << f;
-        } else {
-            ASSERT_EQ(shown, GO) << "frame " << f;
-        }
+        ASSERT_EQ(anim.phase, f >= 137 ? 1 : 0);
+        ASSERT_EQ(sons.played_count3, f >= 138 ? 1 : 0);
+        ASSERT_EQ(sons.played_count2, f >= 183 ? 1 : 0);
+        ASSERT_EQ(sons.played_count1, f >= 253 ? 1 : 0);
+        ASSERT_EQ(sons.played_start, f >= 323 ? 1 : 0);
+        ASSERT_EQ(niveau.started, f >= RACE_START ? 1 : 0);
+        ASSERT_EQ(countdown_shown(), intro_shows(f));
+        ASSERT_EQ(perso.malus + sons.played_earlystart, 0);
+        // The race rules run from the frame in which the intro ends.
+        ASSERT_EQ(niveau.senti[0].timer, std::max(0, f - RACE_START + 1));
+        ASSERT_EQ(perso.cpu.x, START_X + std::max(0, f - RACE_START + 1));
+        ASSERT_EQ(perso.player.x, START_X + std::max(0, f - RACE_START + 1));
         if (f == 1) {
             EXPECT_TRUE(curtain_row(0) && curtain_row(19) && curtain_row(20) && curtain_row(259));
-        }
-        if (f == 2) {
-            EXPECT_TRUE(curtain_row(17));
-            EXPECT_FALSE(curtain_row(18)) << "the first strip lost two rows";
-        }
-        if (f == 127) {
-            EXPECT_TRUE(curtain_row(260)) << "strip 13 is drawn a last time";
-        }
-        if (f == 128) {
-            EXPECT_FALSE(curtain_row(260));
-        }
-        // The race rules run from the frame in which the intro ends.
-        if (was_started == 0 && niveau.started == 0) {
-            ASSERT_EQ(niveau.senti[0].timer, 0) << "frame " << f;
-            ASSERT_EQ(perso.cpu.x, START_X) << "frame " << f;
+        } else if (f == 2) {
+            EXPECT_TRUE(curtain_row(17) && !curtain_row(18)) << "the first strip lost two rows";
+        } else if (f == 127 || f == 128) {
+            EXPECT_EQ(curtain_row(260), f == 127) << "strip 13 is drawn a last time in 127";
         }
     }
-    for (int i = 0; i <= 14; ++i) EXPECT_EQ(closed[i], 10 + 9 * i) << "strip " << i;
-    EXPECT_EQ(closed[15], 0) << "the countdown stops the curtain";
-    EXPECT_EQ(phase_switch, 137);
-    EXPECT_EQ(count3, 138);
-    EXPECT_EQ(count2, 183);
-    EXPECT_EQ(count1, 253);
-    EXPECT_EQ(go, 323);
-    EXPECT_EQ(started, 393);
-    EXPECT_EQ(sons.played_earlystart, 0);
-    // Frames 393 to 400 were race frames.
-    EXPECT_EQ(niveau.senti[0].timer, 8);
-    EXPECT_EQ(perso.cpu.x, START_X + 8);
 }
 
-TEST_F(Race, TheEndingStartsAtTheCurtainsEndWithoutACountdown) {
-    general.level = LEVEL_ENDING;
-    int started = 0;
-    for (int f = 1; f <= 300; ++f) {
-        intro_anim(&perso, &general, &niveau, &anim, screen, &sons);
-        if (started == 0 && niveau.started == 1) started = f;
-    }
-    EXPECT_EQ(started, 137);
-    EXPECT_EQ(anim.phase, 0);
-    EXPECT_EQ(sons.played_count3 + sons.played_count2 + sons.played_count1 + sons.played_start, 0);
-}
-
-// The frame of a press of Right during the countdown, and how many countdown
-// chunks had sounded by then (1: three; 2: three and two; ...).
+// A press of Right in countdown frame `press`, and how many countdown chunks had
+// sounded by then (1: three; 2: three and two; ...).
 struct FalseStartCase {
-    int press;
-    int sounded;
+    int press, sounded;
 };
-
 struct FalseStart : Race, ::testing::WithParamInterface<FalseStartCase> {};
 
 TEST_P(FalseStart, SilencesTheRestOfTheCountdownAndCostsAHundredRaceFrames) {
-    const FalseStartCase c = GetParam();
+    const auto [at, sounded] = GetParam();
+    // The countdown draws its picture before choosing the next one, so the penalty
+    // picture shows two frames after the press; in frame 393 check_malus draws it
+    // again after the intro has chosen it. A press in frame 393 is seen by the
+    // intro's last frame: its picture shows from 394 and its sound never plays.
+    const int penalty_shown = at < RACE_START - 1 ? at + 2 : at + 1;
     for (int f = 1; f <= 500; ++f) {
-        if (f == c.press) press(KEY_RIGHT);  // and held from then on
+        if (f == at) press(KEY_RIGHT);  // and held from then on
         frame();
-        const int shown = countdown_shown();
-        if (f == c.press) {
-            ASSERT_EQ(perso.malus, 1);
-            ASSERT_EQ(sons.played_earlystart, 0);
+        SCOPED_TRACE("frame " + std::to_string(f));
+        const Shown shown = countdown_shown();
+        if (f < penalty_shown) {
+            ASSERT_EQ(shown, intro_shows(f));
+        } else {
+            ASSERT_EQ(shown, f <= 492 ? FALSE_START : NONE);
         }
-        if (f == c.press + 1) {
-            ASSERT_EQ(sons.played_earlystart, 1);
-            // Before the race the picture still lags a frame; in frame 393 check_malus
-            // draws the banner again after the intro has changed it.
-            if (f < 393) {
-                ASSERT_NE(shown, FALSE_START);
-            }
-        }
-        if (f >= c.press + 2 && f <= 492) {
-            ASSERT_EQ(shown, FALSE_START) << "frame " << f;
-        }
-        if (f == 493) {
-            ASSERT_EQ(shown, NONE);
-        }
+        ASSERT_EQ(perso.malus, f >= at && f < 492 ? 1 : 0);
+        ASSERT_EQ(sons.played_earlystart, f > at && at < RACE_START ? 1 : 0);
         // No step in the first 99 race frames; the 100th, frame 492, steps.
-        if (f < 492) {
-            ASSERT_EQ(perso.player.x, START_X) << "frame " << f;
-        }
+        ASSERT_EQ(perso.player.x, START_X + std::max(0, f - 491));
     }
+    EXPECT_EQ(niveau.started, 1);
     EXPECT_EQ(sons.played_count3, 1);
-    EXPECT_EQ(sons.played_count2, c.sounded >= 2 ? 1 : 0);
-    EXPECT_EQ(sons.played_count1, c.sounded >= 3 ? 1 : 0);
-    EXPECT_EQ(sons.played_start, c.sounded >= 4 ? 1 : 0);
-    EXPECT_EQ(perso.player.x, START_X + 9);  // frames 492 to 500
-    EXPECT_EQ(perso.malus, 0);
+    EXPECT_EQ(sons.played_count2, sounded >= 2 ? 1 : 0);
+    EXPECT_EQ(sons.played_count1, sounded >= 3 ? 1 : 0);
+    EXPECT_EQ(sons.played_start, sounded >= 4 ? 1 : 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Countdown, FalseStart,
-                         ::testing::Values(FalseStartCase{138, 1}, FalseStartCase{150, 1},
-                                           FalseStartCase{183, 2}, FalseStartCase{200, 2},
+                         ::testing::Values(FalseStartCase{138, 1}, FalseStartCase{183, 2},
                                            FalseStartCase{300, 3}, FalseStartCase{330, 4},
-                                           FalseStartCase{392, 4}));
-
-TEST_F(Race, AFalseStartInTheLastCountdownFrameShowsTheStartPictureOnceMore) {
-    frames(392);
-    press(KEY_RIGHT);
-    frame();  // 393: the countdown ends, the press still counts
-    EXPECT_EQ(niveau.started, 1);
-    EXPECT_EQ(perso.malus, 1);
-    EXPECT_EQ(perso.player.x, START_X) << "no step in that frame";
-    EXPECT_EQ(countdown_shown(), GO);
-    frame();  // 394
-    EXPECT_EQ(countdown_shown(), FALSE_START);
-    EXPECT_EQ(sons.played_earlystart, 0) << "the intro no longer runs";
-    frames(97);  // 395 to 491
-    EXPECT_EQ(perso.player.x, START_X);
-    frame();  // 492: the hundredth race frame of the penalty
-    EXPECT_EQ(perso.player.x, START_X + 1);
-    EXPECT_EQ(perso.malus, 0);
-}
-
-TEST_F(Race, ARightPressedDuringTheCurtainIsNoFalseStart) {
-    frames(99);
-    press(KEY_RIGHT);  // frame 100, held through the countdown
-    frames(293);       // to 392
-    EXPECT_EQ(perso.malus, 0);
-    EXPECT_EQ(perso.player.x, START_X);
-    frame();  // 393: the first race frame steps at once
-    EXPECT_EQ(perso.player.x, START_X + 1);
-    EXPECT_EQ(sons.played_start, 1);
-    EXPECT_EQ(sons.played_earlystart, 0);
-}
+                                           FalseStartCase{392, 4}, FalseStartCase{393, 4}),
+                         [](const auto& info) { return "Frame" + std::to_string(info.param.press); });
 
 TEST_F(Race, TheFinishLineGoesToThePlayerFirstAndShowsNoBannerThatFrame) {
-    struct Case {
-        int player_x, cpu_x, outcome;
-    };
-    const Case cases[] = {{437, 437, -1}, {437, 300, -1}, {436, 437, 1}, {436, 436, 0}};
-    for (const Case& c : cases) {
+    const int cases[][3] = {{437, 437, -1}, {437, 300, -1}, {436, 437, 1}, {436, 436, 0}};
+    for (const auto& [player_x, cpu_x, outcome] : cases) {
         niveau.outcome = 0;
-        perso.player.x = c.player_x;
-        perso.cpu.x = c.cpu_x;
+        perso.player.x = player_x;
+        perso.cpu.x = cpu_x;
         fill(screen, 0xFF000000);
         check_who_win(&general, &perso, &niveau, &anim, screen, &menu, NEXT_X, NEXT_Y, &sons);
-        EXPECT_EQ(niveau.outcome, c.outcome) << c.player_x << " " << c.cpu_x;
+        EXPECT_EQ(niveau.outcome, outcome) << player_x << " " << cpu_x;
         EXPECT_FALSE(banner(ANIM_WON) || banner(ANIM_LOST));
         EXPECT_EQ(sons.played_levelwin + sons.played_gameover, 0);
     }
 }
 
-TEST_F(Race, AWonRaceWaitsOnItsBannerForAFreshReturn) {
+TEST_F(Race, AWonRaceWaitsOnItsBannerForAFreshReturnThenPreparesTheNextLevel) {
     start_race();
     perso.player.x = 436;
-    press(KEY_RIGHT);
-    frame();  // crosses the line
+    key(KEY_RIGHT);  // crosses the line
     EXPECT_EQ(niveau.outcome, -1);
     frame();
     EXPECT_TRUE(banner(ANIM_WON));
     EXPECT_EQ(sons.played_levelwin, 1);
     press(KEY_RETURN);
     general.key_consumed = 1;  // already acted on elsewhere: not fresh
-    frame();
-    frames(10);
+    frames(11);
     EXPECT_EQ(general.level, 1);
     EXPECT_TRUE(banner(ANIM_WON));
 
-    release(KEY_RETURN);
-    frame();
+    lift(KEY_RETURN);
     sons.played_count3 = 1;
     anim.phase = 1;
+    anim.strip = 5;
     perso.malus = 1;
-    press(KEY_RETURN);
-    frame();
+    key(KEY_RETURN);
     EXPECT_EQ(general.level, 2);
     EXPECT_EQ(general.screen, SCREEN_PLAY);
     EXPECT_EQ(perso.player.x, NEXT_X);
     EXPECT_EQ(perso.player.y, NEXT_Y);
     EXPECT_EQ(perso.cpu.y, NEXT_Y - 5);
-    EXPECT_EQ(perso.malus, 0);
-    EXPECT_EQ(anim.phase, 0);
-    EXPECT_EQ(anim.count, 0);
-    EXPECT_EQ(sons.played_levelwin, 0);
-    EXPECT_EQ(sons.played_count3, 0);
+    EXPECT_EQ(perso.malus + anim.phase + anim.count + anim.strip, 0);
+    EXPECT_EQ(sons.played_levelwin + sons.played_count3, 0);
 }
 
 TEST_F(Race, ALostRaceGoesBackToTheMenuOnAFreshSpaceWithoutPausing) {
@@ -330,19 +231,14 @@ TEST_F(Race, ALostRaceGoesBackToTheMenuOnAFreshSpaceWithoutPausing) {
     frame();
     EXPECT_TRUE(banner(ANIM_LOST));
     EXPECT_EQ(sons.played_gameover, 1);
-    press(KEY_RETURN);  // not the key of this banner
-    frame();
+    key(KEY_RETURN);  // not the key of this banner
     EXPECT_EQ(general.screen, SCREEN_PLAY);
-    release(KEY_RETURN);
-    frame();
-    press(KEY_SPACE);
-    frame();
+    lift(KEY_RETURN);
+    key(KEY_SPACE);
     EXPECT_EQ(general.screen, SCREEN_MENU);
-    EXPECT_EQ(general.level, 0);
-    EXPECT_EQ(general.difficulty, 0);
+    EXPECT_EQ(general.level + general.difficulty, 0);
     EXPECT_EQ(menu.state, MENU_MAIN);
-    EXPECT_EQ(niveau.paused, 0) << "the space was not taken as a pause";
-    EXPECT_EQ(sons.played_pause, 0);
+    EXPECT_EQ(niveau.paused + sons.played_pause, 0) << "the space was not taken as a pause";
     EXPECT_EQ(sons.played_gameover, 0);
     EXPECT_EQ(perso.player.x, 0);
     EXPECT_EQ(perso.player.y, 173);
@@ -354,15 +250,12 @@ TEST_F(Race, ALostRaceGoesBackToTheMenuOnAFreshSpaceWithoutPausing) {
 TEST_F(Race, SpaceOnTheWonBannerPausesAndReturnThenReachesBothHandlers) {
     start_race();
     niveau.outcome = -1;
-    press(KEY_SPACE);
-    frame();
+    key(KEY_SPACE);
     EXPECT_EQ(niveau.paused, 1);
     EXPECT_EQ(sons.played_pause, 1);
     EXPECT_TRUE(banner(ANIM_PAUSE)) << "the pause banner over the won banner";
-    release(KEY_SPACE);
-    frame();
-    press(KEY_RETURN);
-    frame();
+    lift(KEY_SPACE);
+    key(KEY_RETURN);
     // check_who_win moved on to level 2, then Paused left for the menu at level 1.
     EXPECT_EQ(general.screen, SCREEN_MENU);
     EXPECT_EQ(general.level, 1);
@@ -373,60 +266,46 @@ TEST_F(Race, SpaceOnTheWonBannerPausesAndReturnThenReachesBothHandlers) {
 
 TEST_F(Race, SpacePausesAndResumesTheRaceOnlyOnceItHasStarted) {
     frames(200);  // countdown
-    press(KEY_SPACE);
-    frame();
+    key(KEY_SPACE);
     EXPECT_EQ(niveau.paused, 0) << "no pause during the intro";
-    release(KEY_SPACE);
+    lift(KEY_SPACE);
     frames(200);
     ASSERT_EQ(niveau.started, 1);
-    press(KEY_RETURN);
-    frame();
+    key(KEY_RETURN);
     EXPECT_EQ(general.screen, SCREEN_PLAY) << "Return only counts in a pause";
-    release(KEY_RETURN);
-    frame();
+    lift(KEY_RETURN);
 
-    press(KEY_SPACE);
-    frame();
+    key(KEY_SPACE);
     EXPECT_EQ(niveau.paused, 1);
     EXPECT_EQ(sons.played_pause, 1);
-    EXPECT_TRUE(banner(ANIM_PAUSE));
-    const int cpu_x = perso.cpu.x;
-    const int timer = niveau.senti[0].timer;
-    const int anim_frame = perso.frame;
+    const int cpu_x = perso.cpu.x, timer = niveau.senti[0].timer, anim_frame = perso.frame;
     frames(30);  // the key stays down: no second toggle
     EXPECT_EQ(niveau.paused, 1);
+    EXPECT_TRUE(banner(ANIM_PAUSE));
     EXPECT_EQ(perso.cpu.x, cpu_x) << "the race stands still";
     EXPECT_EQ(niveau.senti[0].timer, timer);
     EXPECT_NE(perso.frame, anim_frame) << "the runners' cycle goes on";
-    EXPECT_TRUE(banner(ANIM_PAUSE));
 
-    release(KEY_SPACE);
-    frame();
-    press(KEY_SPACE);
-    frame();
+    lift(KEY_SPACE);
+    key(KEY_SPACE);
     EXPECT_EQ(niveau.paused, 0);
     EXPECT_EQ(sons.played_pause, 0) << "ready to sound at the next pause";
     EXPECT_FALSE(banner(ANIM_PAUSE));
-    release(KEY_SPACE);
-    frame();
+    lift(KEY_SPACE);
     EXPECT_GT(perso.cpu.x, cpu_x);
-    press(KEY_SPACE);
-    frame();
+    key(KEY_SPACE);
     EXPECT_EQ(sons.played_pause, 1) << "the jingle again";
 
-    release(KEY_SPACE);
-    frame();
-    press(KEY_RETURN);
-    frame();
+    lift(KEY_SPACE);
+    key(KEY_RETURN);
     EXPECT_EQ(general.screen, SCREEN_MENU);
     EXPECT_EQ(general.level, 1);
     EXPECT_EQ(niveau.paused, 1);
 }
 
-TEST_F(Race, BackspaceDuringTheCountdownWinsWhileTheCountdownGoesOn) {
+TEST_F(Race, AFreshBackspaceWinsDuringTheCountdownInAPauseAndAfterALoss) {
     frames(149);
-    press(KEY_BACKSPACE);
-    frame();  // 150
+    key(KEY_BACKSPACE);  // 150
     EXPECT_EQ(niveau.outcome, -1);
     EXPECT_EQ(sons.played_levelwin, 0) << "the banner comes from the next frame";
     frames(40);  // to 190
@@ -434,29 +313,21 @@ TEST_F(Race, BackspaceDuringTheCountdownWinsWhileTheCountdownGoesOn) {
     EXPECT_TRUE(banner(ANIM_WON));
     EXPECT_EQ(sons.played_count2, 1) << "the countdown went on";
     EXPECT_EQ(anim.phase, 1);
-    release(KEY_BACKSPACE);
-    frame();
-    press(KEY_RETURN);
-    frame();
+    lift(KEY_BACKSPACE);
+    key(KEY_RETURN);
     EXPECT_EQ(general.level, 2);
     EXPECT_EQ(anim.phase, 0);
-}
 
-TEST_F(Race, BackspaceWinsInAPauseAndTurnsALossButOnlyWhenFresh) {
-    start_race();
-    niveau.paused = 1;
-    press(KEY_BACKSPACE);
-    general.key_consumed = 1;
-    cheat(&general, &niveau);
-    EXPECT_EQ(niveau.outcome, 0);
-    general.key_consumed = 0;
-    cheat(&general, &niveau);
-    EXPECT_EQ(niveau.outcome, -1);
-
-    niveau.paused = 0;
-    niveau.outcome = 1;
-    cheat(&general, &niveau);
-    EXPECT_EQ(niveau.outcome, -1);
+    // cheat itself: only a fresh key, whether paused or lost.
+    const int cases[][4] = {{1, 0, 1, 0}, {1, 0, 0, -1}, {0, 1, 0, -1}};  // paused, outcome, latch, after
+    for (const auto& [paused, outcome, latch, after] : cases) {
+        niveau.paused = paused;
+        niveau.outcome = outcome;
+        press(KEY_BACKSPACE);
+        general.key_consumed = latch;
+        cheat(&general, &niveau);
+        EXPECT_EQ(niveau.outcome, after) << "paused " << paused << " outcome " << outcome << " latch " << latch;
+    }
 }
 
 }  // namespace

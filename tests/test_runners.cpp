@@ -1,8 +1,10 @@
 // Runners: start points, the clamp and draw rectangles, the running cycle, the
-// held-key step and the false-start penalty, the computer's nerve, the slopes.
+// held-key step, the computer's nerve, the slopes. (The false-start penalty's
+// hundred frames are followed through the level frame with the race flow.)
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <utility>
 
 #include "fonction.h"
 #include "support.h"
@@ -19,19 +21,31 @@ struct Runners : ::testing::Test {
         general.level = 1;
     }
     void TearDown() override {
-        SDL_FreeSurface(screen);
-        SDL_FreeSurface(perso.sheet);
-        SDL_FreeSurface(anim.sheet);
+        for (SDL_Surface* s : {screen, perso.sheet, anim.sheet}) SDL_FreeSurface(s);
+    }
+    void draw() {
+        Replace_position(&niveau, &perso);
+        perso_anim(&perso, screen, &general);
+    }
+    void slopes() {
+        for (const Segment& s : SLOPES_1) follow_the_line(&general, &perso, s.from, s.to, s.dy);
     }
     // The runners' share of a race frame of level 1, latch included.
     void race_frame() {
-        Replace_position(&niveau, &perso);
-        perso_anim(&perso, screen, &general);
+        draw();
         check_malus(&general, &perso, &anim, screen);
         stop_cpu(&general, &perso, &niveau);
         if (perso.cpu.aux1 == 1) perso.cpu.x += 1;
-        for (const Segment& s : SLOPES_1) follow_the_line(&general, &perso, s.from, s.to, s.dy);
+        slopes();
         general.key_consumed = general.event.type == SDL_KEYDOWN ? 1 : 0;
+    }
+    // Puts the player at (x, y) with Right held (the computer 5 px higher).
+    void run_from(int x, int y) {
+        Perso_Init(&perso, x, y);
+        set_key(&general, SDL_KEYDOWN, KEY_RIGHT);
+    }
+    bool runner_drawn(int x, int y, int picture, int row_y) {
+        return block_drawn(screen, x, y, RUNNER_W * picture, row_y, RUNNER_W, RUNNER_H);
     }
     SDL_Surface* screen = nullptr;
     General general{};
@@ -40,156 +54,69 @@ struct Runners : ::testing::Test {
     Niveau niveau{};
 };
 
-TEST_F(Runners, StartPointPutsTheComputerFiveHigherAndClearsTheRace) {
-    SDL_Surface* sheet = perso.sheet;
-    perso = {{}, {{}, {}, 0, 0, 0, 2}, sheet, 9, 1, 40};
-    perso.player.aux1 = 1;
-    Perso_Init(&perso, -15, 71);
-    EXPECT_EQ(perso.player.x, -15);
-    EXPECT_EQ(perso.player.y, 71);
-    EXPECT_EQ(perso.cpu.x, -15);
-    EXPECT_EQ(perso.cpu.y, 66);
-    EXPECT_EQ(perso.player.aux1, 0);
-    EXPECT_EQ(perso.cpu.aux1, 1);
-    EXPECT_EQ(perso.cpu.aux2, 0);
-    EXPECT_EQ(perso.frame + perso.malus + perso.malus_timer, 0);
-    EXPECT_EQ(perso.player.src.y, 0);
-    EXPECT_EQ(perso.cpu.src.y, 50);
-    EXPECT_EQ(perso.sheet, sheet);
-}
-
-TEST_F(Runners, ReplacePositionClampsAndRewritesEveryDrawRectangle) {
-    perso.player.x = 460;
-    perso.player.y = 120;
-    perso.cpu.x = 453;
-    perso.cpu.y = 115;
-    for (int k = 0; k < SENTINEL_SLOTS; ++k) {
-        Sentinelle& s = niveau.senti[k];
-        s.baton = {{0, 0, 0, 0}, {}, 10 * k, 20 * k, 0, 0};
-        s.boule = {{0, 0, 0, 0}, {}, 10 * k - 9, 20 * k - 15, 0, 0};
-        s.vision = {{0, 0, 0, 0}, {}, 10 * k - 88, 20 * k - 95, 0, 0};
-    }
-    Replace_position(&niveau, &perso);
-    EXPECT_EQ(perso.player.x, RUNNER_MAX_X);
-    EXPECT_EQ(perso.cpu.x, RUNNER_MAX_X);
-    EXPECT_EQ(perso.player.dest.x, 452);
-    EXPECT_EQ(perso.player.dest.y, 120);
-    EXPECT_EQ(perso.cpu.dest.x, 452);
-    EXPECT_EQ(perso.cpu.dest.y, 115);
-    for (const Sentinelle& s : niveau.senti) {
-        EXPECT_EQ(s.baton.dest.x, s.baton.x);
-        EXPECT_EQ(s.baton.dest.y, s.baton.y);
-        EXPECT_EQ(s.boule.dest.x, s.boule.x);
-        EXPECT_EQ(s.boule.dest.y, s.boule.y);
-        EXPECT_EQ(s.vision.dest.x, s.vision.x);
-        EXPECT_EQ(s.vision.dest.y, s.vision.y);
-    }
-    // At the limit nothing moves.
-    perso.player.x = 452;
-    perso.cpu.x = 436;
-    Replace_position(&niveau, &perso);
-    EXPECT_EQ(perso.player.x, 452);
-    EXPECT_EQ(perso.cpu.x, 436);
-}
-
-TEST_F(Runners, TheComputerRowFollowsTheLevelAndThePlayerIsDrawnOnTop) {
-    const int rows[][2] = {{1, 50}, {2, 100}, {5, 250}, {9, 450}, {10, 100}, {11, 100}};
-    for (const auto& [level, row_y] : rows) {
-        general.level = level;
-        Perso_Init(&perso, 100, 120);
-        perso.cpu.x = 200;  // apart, so that each can be seen
-        // One frame to choose the row and the next picture; the second one shows them.
+TEST_F(Runners, ReplacePositionClampsTheRunnersAndRewritesTheirDrawRectangles) {
+    for (const auto& [x, kept] : {std::pair{460, 452}, {453, 452}, {452, 452}}) {
+        perso.player.x = perso.cpu.x = x;
         Replace_position(&niveau, &perso);
-        perso_anim(&perso, screen, &general);
-        fill(screen, 0xFF000000);
-        Replace_position(&niveau, &perso);
-        perso_anim(&perso, screen, &general);
-        EXPECT_TRUE(block_drawn(screen, 200, 115, RUNNER_W, row_y, RUNNER_W, RUNNER_H))
-            << "level " << level;
-        EXPECT_TRUE(block_drawn(screen, 100, 120, RUNNER_W, 0, RUNNER_W, RUNNER_H))
-            << "level " << level;
+        EXPECT_TRUE(perso.player.x == kept && perso.cpu.x == kept && perso.player.dest.x == kept &&
+                    perso.cpu.dest.x == kept)
+            << "x " << x;
     }
-    // Same place: the player covers the computer.
-    general.level = 3;
-    Perso_Init(&perso, 100, 120);
-    perso.cpu.y = 120;
-    Replace_position(&niveau, &perso);
-    perso_anim(&perso, screen, &general);
-    EXPECT_TRUE(block_drawn(screen, 100, 120, 0, 0, RUNNER_W, RUNNER_H));
+    EXPECT_EQ(perso.cpu.dest.y, START_Y_MENU - 5);
 }
 
-TEST_F(Runners, TheRunningCycleShowsLastFramesChoiceAndWrapsAfterSixteen) {
-    Perso_Init(&perso, 100, 120);
-    for (int frame = 0; frame < 40; ++frame) {
-        const int shown = frame % RUNNER_FRAMES;  // chosen by the previous call
-        Replace_position(&niveau, &perso);
-        perso_anim(&perso, screen, &general);
-        ASSERT_TRUE(block_drawn(screen, 100, 120, RUNNER_W * shown, 0, RUNNER_W, RUNNER_H))
-            << "call " << frame;
-        ASSERT_EQ(perso.frame, (frame + 1) % RUNNER_FRAMES);
-        ASSERT_EQ(perso.cpu.src.x, perso.player.src.x);
-    }
-}
-
-TEST_F(Runners, HeldRightStepsEveryFrameUntilAnotherEventReplacesIt) {
-    Perso_Init(&perso, 200, 120);
-    set_key(&general, SDL_KEYDOWN, KEY_RIGHT);
-    general.key_consumed = 1;  // stepping ignores the latch
-    for (int i = 0; i < 5; ++i) check_malus(&general, &perso, &anim, screen);
-    EXPECT_EQ(perso.player.x, 205);
-    EXPECT_EQ(perso.player.aux1, 1);
-    set_key(&general, SDL_KEYDOWN, KEY_SPACE);  // a second key, Right still down
-    check_malus(&general, &perso, &anim, screen);
-    EXPECT_EQ(perso.player.x, 205);
-    EXPECT_EQ(perso.player.aux1, 1);
-}
-
-TEST_F(Runners, TheFalseStartPenaltyLastsAHundredRaceFrames) {
-    Perso_Init(&perso, 200, 120);
-    anim.countdown.src.x = static_cast<Sint16>(ANIM_GO.x);
+TEST_F(Runners, PersoInitClearsTheRaceAndTheCycleShowsLastFramesChoiceInTheLevelsRow) {
+    perso.frame = 9;
     perso.malus = 1;
-    set_key(&general, SDL_KEYDOWN, KEY_RIGHT);
-    for (int frame = 1; frame <= 101; ++frame) {
+    perso.malus_timer = 40;
+    perso.player.aux1 = 1;
+    perso.cpu.aux2 = 2;
+    Perso_Init(&perso, 100, 120);
+    EXPECT_EQ(perso.frame + perso.malus + perso.malus_timer + perso.player.aux1 + perso.cpu.aux2, 0);
+    EXPECT_EQ(perso.cpu.aux1, 1) << "the computer starts out moving";
+    draw();  // overlapping: the player, drawn last, covers the computer
+    EXPECT_TRUE(runner_drawn(100, 120, 0, 0));
+    perso.cpu.x = 200;  // apart, so that each can be seen
+    // The computer's row by level (the ending and the bonus level share row 2).
+    const int rows[][2] = {{1, 50}, {2, 100}, {5, 250}, {9, 450}, {10, 100}, {11, 100}};
+    for (int call = 1; call <= 40; ++call) {
+        const auto [level, row_y] = rows[call % 6];
+        general.level = level;
+        const int shown = call % RUNNER_FRAMES;  // chosen by the previous call
         fill(screen, 0xFF000000);
-        check_malus(&general, &perso, &anim, screen);
-        const bool go = block_drawn(screen, BANNER_X, BANNER_Y, ANIM_GO.x, ANIM_GO.y, ANIM_GO.w,
-                                    ANIM_GO.h);
-        const bool false_start = block_drawn(screen, BANNER_X, BANNER_Y, ANIM_FALSE_START.x,
-                                             ANIM_FALSE_START.y, ANIM_FALSE_START.w,
-                                             ANIM_FALSE_START.h);
-        if (frame == 1) {
-            EXPECT_TRUE(go) << "the picture of the previous frame first";
-        } else if (frame <= 100) {
-            EXPECT_TRUE(false_start) << "frame " << frame;
-        } else {
-            EXPECT_FALSE(false_start || go) << "no banner after the penalty";
-        }
-        if (frame < 100) {
-            ASSERT_EQ(perso.player.x, 200) << "frame " << frame;
-            ASSERT_EQ(perso.malus, 1);
-            ASSERT_EQ(perso.malus_timer, frame);
-        }
+        draw();
+        ASSERT_TRUE(runner_drawn(100, 120, shown, 0)) << "call " << call;
+        ASSERT_TRUE(runner_drawn(200, 115, shown, row_y)) << "call " << call << " level " << level;
     }
-    // The 100th frame ended the penalty and stepped; the 101st stepped again.
-    EXPECT_EQ(perso.malus, 0);
-    EXPECT_EQ(perso.malus_timer, 0);
-    EXPECT_EQ(perso.player.x, 202);
+}
+
+TEST_F(Runners, HeldRightStepsEveryFrameAndEasyKeepsTheMovedFlagUntilAnyKeyUp) {
+    run_from(100, 150);
+    general.key_consumed = 1;  // stepping ignores the latch
+    for (int i = 0; i < 5; ++i) race_frame();
+    EXPECT_EQ(perso.player.x, 105);
+    EXPECT_EQ(perso.player.aux1, 1);
+    set_key(&general, SDL_KEYDOWN, KEY_SPACE);  // a second key replaces Right: no step
+    race_frame();
+    race_frame();
+    EXPECT_EQ(perso.player.x, 105);
+    EXPECT_EQ(perso.player.aux1, 1) << "not a key-up: still seen";
+    set_key(&general, SDL_KEYUP, KEY_SPACE);
+    race_frame();
+    EXPECT_EQ(perso.player.aux1, 0);
 }
 
 TEST(Nerve, EdgesAndSharesOfEachDifficulty) {
-    const int edges[][3] = {{0, 0, 0},      {16383, 0, 0},  {16384, 0, 1}, {32766, 0, 1},
-                            {32767, 0, 2},  {0, 1, -3},     {26213, 1, 0}, {26214, 1, 1},
-                            {32766, 1, 1},  {32767, 1, 2},  {16384, 2, NERVE_NONE}};
+    const int edges[][3] = {{0, 0, 0},     {16383, 0, 0},  {16384, 0, 1}, {32766, 0, 1},
+                            {32767, 0, 2}, {0, 1, -3},     {26213, 1, 0}, {26214, 1, 1},
+                            {32766, 1, 1}, {32767, 1, 2},  {16384, 2, NERVE_NONE}};
     for (const auto& [r, difficulty, nerve] : edges) {
         EXPECT_EQ(nerve_from_draw(r, difficulty), nerve) << r << " at " << difficulty;
     }
-    int easy[3] = {};
-    int hard[6] = {};  // -3..2
+    int easy[3] = {}, hard[6] = {};  // hard: -3..2
     for (int r = 0; r <= RANDOM_MAX; ++r) {
-        const int e = nerve_from_draw(r, 0);
-        const int h = nerve_from_draw(r, 1);
-        ASSERT_TRUE(e >= 0 && e <= 2) << r;
-        ASSERT_TRUE(h >= -3 && h <= 2) << r;
+        const int e = nerve_from_draw(r, 0), h = nerve_from_draw(r, 1);
+        ASSERT_TRUE(e >= 0 && e <= 2 && h >= -3 && h <= 2) << r;
         easy[e] += 1;
         hard[h + 3] += 1;
     }
@@ -207,145 +134,99 @@ struct Computer : Runners {
         // One sentinel whose cone stands at x 152 (pole 240): the guarded zone is 137..332.
         niveau.senti[0].vision.x = 152;
         niveau.senti[0].vision.src.w = 210;
-        niveau.senti[0].state = 1;
     }
 };
 
-TEST_F(Computer, AGuardedZoneTakesTheNerveAsMovingFlagAndItsEdgesCount) {
-    perso.cpu.aux2 = 0;
-    const int inside[] = {137, 200, 332};
-    for (int x : inside) {
-        perso.cpu.x = x;
+TEST_F(Computer, AWarningOrWatchingSlotSetsTheNerveAsMovingFlagInItsZoneEdgesIncluded) {
+    struct Row {
+        int x, state, nerve, moving, nerve_after;
+    };
+    const Row rows[] = {
+        {137, 1, 0, 0, 0}, {200, 2, 0, 0, 0}, {332, 3, 0, 0, 0},  // inside: the nerve
+        {136, 1, 0, 1, 0}, {333, 1, 0, 1, 0}, {200, 0, 0, 1, 0},  // outside, or idle
+        {200, 1, 1, 1, 1}, {200, 1, 2, 2, 2},                     // 2 holds it back like 0
+        {200, 3, -2, 0, 0},                                       // left from difficulty 1: floored
+    };
+    for (const Row& row : rows) {
+        niveau.senti[0].state = row.state;
+        perso.cpu.x = row.x;
+        perso.cpu.aux2 = row.nerve;
         stop_cpu(&general, &perso, &niveau);
-        EXPECT_EQ(perso.cpu.aux1, 0) << "x " << x;
-    }
-    const int outside[] = {136, 333};
-    for (int x : outside) {
-        perso.cpu.x = x;
-        stop_cpu(&general, &perso, &niveau);
-        EXPECT_EQ(perso.cpu.aux1, 1) << "x " << x;
-    }
-    perso.cpu.x = 200;
-    perso.cpu.aux2 = 2;  // stops it like 0, since only 1 advances
-    stop_cpu(&general, &perso, &niveau);
-    EXPECT_EQ(perso.cpu.aux1, 2);
-    perso.cpu.aux2 = 1;
-    stop_cpu(&general, &perso, &niveau);
-    EXPECT_EQ(perso.cpu.aux1, 1);
-    perso.cpu.aux2 = -2;  // left from difficulty 1: floored
-    stop_cpu(&general, &perso, &niveau);
-    EXPECT_EQ(perso.cpu.aux2, 0);
-    EXPECT_EQ(perso.cpu.aux1, 0);
-}
-
-TEST_F(Computer, OnlyAWarningOrWatchingSlotHoldsItBack) {
-    perso.cpu.aux2 = 0;
-    perso.cpu.x = 200;
-    const int states[][2] = {{0, 1}, {1, 0}, {2, 0}, {3, 0}};
-    for (const auto& [state, moving] : states) {
-        niveau.senti[0].state = state;
-        stop_cpu(&general, &perso, &niveau);
-        EXPECT_EQ(perso.cpu.aux1, moving) << "state " << state;
+        EXPECT_EQ(perso.cpu.aux1, row.moving) << "x " << row.x << " state " << row.state << " nerve " << row.nerve;
+        EXPECT_EQ(perso.cpu.aux2, row.nerve_after) << "x " << row.x << " nerve " << row.nerve;
     }
 }
 
 TEST_F(Computer, AtXZeroItRedrawsEveryFrameUntilItDaresElsewhereItKeepsItsNerve) {
     std::srand(7);
+    niveau.senti[0].state = 1;
     niveau.senti[0].vision.x = 10;  // zone -5..190
     perso.cpu.x = 0;
-    bool seen[2] = {false, false};
-    int frames = 0;
-    for (; frames < 200 && !(seen[0] && seen[1]); ++frames) {
+    int held = 0;
+    bool dared = false;  // a nerve of 1 after at least one frame held back
+    for (int frame = 0; frame < 200 && !dared; ++frame) {
         stop_cpu(&general, &perso, &niveau);
-        ASSERT_GE(perso.cpu.aux2, 0);
-        ASSERT_LE(perso.cpu.aux2, 2);
+        ASSERT_TRUE(perso.cpu.aux2 >= 0 && perso.cpu.aux2 <= 2);
         ASSERT_EQ(perso.cpu.aux1, perso.cpu.aux2);
-        seen[perso.cpu.aux2 == 1] = true;
+        held += perso.cpu.aux2 == 1 ? 0 : 1;
+        dared = perso.cpu.aux2 == 1 && held > 0;
     }
-    EXPECT_TRUE(seen[0] && seen[1]) << "the nerve changes while the computer waits at 0";
-    // Away from 0 the nerve stays what it was.
-    perso.cpu.x = 5;
-    perso.cpu.aux2 = 0;
-    for (int i = 0; i < 50; ++i) stop_cpu(&general, &perso, &niveau);
-    EXPECT_EQ(perso.cpu.aux2, 0);
-    // A difficulty that draws nothing keeps the nerve, even at 0.
-    general.difficulty = 2;
-    perso.cpu.x = 0;
-    perso.cpu.aux2 = 1;
-    for (int i = 0; i < 50; ++i) stop_cpu(&general, &perso, &niveau);
-    EXPECT_EQ(perso.cpu.aux2, 1);
+    EXPECT_TRUE(dared) << "held back at 0, it draws a new nerve every frame";
+    // Away from 0, or at a difficulty that draws nothing, the nerve stays.
+    const int keep[][3] = {{5, 0, 0}, {0, 2, 1}};  // x, difficulty, nerve
+    for (const auto& [x, difficulty, nerve] : keep) {
+        perso.cpu.x = x;
+        general.difficulty = difficulty;
+        perso.cpu.aux2 = nerve;
+        for (int i = 0; i < 50; ++i) stop_cpu(&general, &perso, &niveau);
+        EXPECT_EQ(perso.cpu.aux2, nerve) << "x " << x << " difficulty " << difficulty;
+    }
 }
 
-TEST_F(Runners, ASlopeAppliesByTheSegmentHoldingTheStartOfFrameX) {
-    Perso_Init(&perso, 15, 150);
-    set_key(&general, SDL_KEYDOWN, KEY_RIGHT);
-    race_frame();  // 15 -> 16 on the flat
-    EXPECT_EQ(perso.player.x, 16);
-    EXPECT_EQ(perso.player.y, 150);
-    race_frame();  // 16 -> 17 uphill
-    EXPECT_EQ(perso.player.x, 17);
-    EXPECT_EQ(perso.player.y, 149);
-    // Standing still on a slope changes nothing.
+TEST_F(Runners, ASlopeAppliesByTheSegmentHoldingTheStartOfFrameXClippedAtZero) {
+    run_from(15, 150);
+    const int steps[][2] = {{16, 150}, {17, 149}};  // 15 -> 16 on the flat, 16 -> 17 uphill
+    for (const auto& [x, y] : steps) {
+        race_frame();
+        EXPECT_EQ(perso.player.x, x);
+        EXPECT_EQ(perso.player.y, y);
+    }
     set_key(&general, SDL_KEYUP, KEY_RIGHT);
     race_frame();
-    EXPECT_EQ(perso.player.x, 17);
+    EXPECT_EQ(perso.player.x, 17) << "standing still on a slope changes nothing";
     EXPECT_EQ(perso.player.y, 149);
-}
 
-TEST_F(Runners, ANegativeXCountsAsZeroOnceDrawn) {
-    Perso_Init(&perso, -15, 150);
-    set_key(&general, SDL_KEYDOWN, KEY_RIGHT);
-    Replace_position(&niveau, &perso);
-    perso_anim(&perso, screen, &general);
+    run_from(-15, 150);  // drawn at 0: the segment from 0 applies, not the one holding -15
+    draw();
     follow_the_line(&general, &perso, -20, 0, 1);
     follow_the_line(&general, &perso, 0, 10, -1);
     EXPECT_EQ(perso.player.y, 149);
     EXPECT_EQ(perso.cpu.y, 144);
 }
 
-TEST_F(Runners, DuringTheMalusOnlyAMovingComputerFollowsTheGround) {
-    Perso_Init(&perso, 20, 150);
+TEST_F(Runners, DuringTheMalusThePlayerStandsAndOnlyAMovingComputerFollowsTheGround) {
+    run_from(20, 150);
     perso.malus = 1;
     perso.malus_timer = 10;
-    set_key(&general, SDL_KEYDOWN, KEY_RIGHT);
     race_frame();
     EXPECT_EQ(perso.player.x, 20);
     EXPECT_EQ(perso.player.y, 150);
     EXPECT_EQ(perso.cpu.y, 144) << "stepped uphill";
-    const int held[] = {0, 2};
-    for (int flag : held) {
+    for (int flag : {0, 2}) {
         perso.cpu.aux1 = flag;
         follow_the_line(&general, &perso, 16, 41, -1);
         EXPECT_EQ(perso.cpu.y, 144) << "flag " << flag;
     }
 }
 
-TEST_F(Runners, EasyDifficultyKeepsTheMovedFlagUntilAKeyUp) {
-    Perso_Init(&perso, 100, 150);
-    set_key(&general, SDL_KEYDOWN, KEY_RIGHT);
-    race_frame();
-    EXPECT_EQ(perso.player.aux1, 1);
-    set_key(&general, SDL_KEYDOWN, KEY_SPACE);  // not a key-up: still seen
-    race_frame();
-    race_frame();
-    EXPECT_EQ(perso.player.aux1, 1);
-    set_key(&general, SDL_KEYUP, KEY_SPACE);  // any key's release
-    race_frame();
-    EXPECT_EQ(perso.player.aux1, 0);
-}
-
 TEST_F(Runners, HardDifficultyClearsTheFlagOffDownhillAndSlidesDownOnKeyUp) {
     general.difficulty = 1;
     // Level 1: [41, 73) flat, [73, 89) downhill, [89, 158) uphill.
-    Perso_Init(&perso, 60, 150);
-    set_key(&general, SDL_KEYDOWN, KEY_RIGHT);
+    run_from(60, 150);
     race_frame();
-    EXPECT_EQ(perso.player.x, 61);
     EXPECT_EQ(perso.player.aux1, 0) << "flat ground clears it at the end of the frame";
-
     perso.player.x = 80;
     race_frame();  // a step on the downhill keeps the flag
-    EXPECT_EQ(perso.player.x, 81);
     EXPECT_EQ(perso.player.y, 151);
     EXPECT_EQ(perso.player.aux1, 1);
     set_key(&general, SDL_KEYDOWN, KEY_SPACE);  // neither held nor released: stands, seen
@@ -361,17 +242,15 @@ TEST_F(Runners, HardDifficultyClearsTheFlagOffDownhillAndSlidesDownOnKeyUp) {
     EXPECT_EQ(perso.player.aux1, 0) << "the uphill segment cleared it";
 
     // With the penalty on there is no slide and the flag is left alone.
-    perso.player.x = 80;
     perso.player.aux1 = 1;
     perso.malus = 1;
-    Replace_position(&niveau, &perso);
-    perso_anim(&perso, screen, &general);
-    for (const Segment& s : SLOPES_1) follow_the_line(&general, &perso, s.from, s.to, s.dy);
-    EXPECT_EQ(perso.player.x, 80);
-    perso.player.x = 100;
-    Replace_position(&niveau, &perso);
-    for (const Segment& s : SLOPES_1) follow_the_line(&general, &perso, s.from, s.to, s.dy);
-    EXPECT_EQ(perso.player.aux1, 1);
+    for (int x : {80, 100}) {
+        perso.player.x = x;
+        draw();
+        slopes();
+        EXPECT_EQ(perso.player.x, x);
+        EXPECT_EQ(perso.player.aux1, 1);
+    }
 }
 
 }  // namespace
