@@ -182,6 +182,8 @@ const UnlockRow UNLOCK_ROWS[] = {
     {"Unreadable", Holder::UnreadableFile, "1", 0, false, "1"},
 };
 
+void PrintTo(const UnlockRow& row, std::ostream* out) { *out << row.name; }
+
 class UnlockInput : public Play, public testing::WithParamInterface<UnlockRow> {};
 
 TEST_P(UnlockInput, StartsTheGameOnTheRightRoadAndIsRewrittenOnlyWhenLocked) {
@@ -300,6 +302,8 @@ const DataRow DATA_ROWS[] = {
     {"MusicNotASound", "data/music/music.ogg", Damage::NotAPicture},
     {"CountdownSoundEmpty", "data/music/3.wav", Damage::Empty},
 };
+
+void PrintTo(const DataRow& row, std::ostream* out) { *out << row.name; }
 
 class DataInput : public Play, public testing::WithParamInterface<DataRow> {};
 
