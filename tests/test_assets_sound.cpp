@@ -70,8 +70,7 @@ Decoded decode_ogg(const std::string& path) {
     return decoded;
 }
 
-// Only the generator test reads whole files; builds without the generator leave it unused.
-[[maybe_unused]] // How far the signal moves from one frame to the next around the loop point:
+// How far the signal moves from one frame to the next around the loop point:
 // the median over `window` frames either side.
 double typical_step_at_seam(const std::vector<float>& channel, std::size_t window) {
     std::vector<float> around(channel.end() - static_cast<long>(window), channel.end());
