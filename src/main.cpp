@@ -18,8 +18,15 @@ int continuer = 1;
 static constexpr long long FRAME_NS = 1000000000LL / FRAMES_PER_SECOND;
 
 static SDL_Surface* load_sheet(const char* path) {
-    SDL_Surface* sheet = IMG_Load(path);
-    if (sheet == nullptr) std::fprintf(stderr, "pelune: cannot load %s: %s\n", path, IMG_GetError());
+    SDL_Surface* loaded = IMG_Load(path);
+    if (loaded == nullptr) {
+        std::fprintf(stderr, "pelune: cannot load %s: %s\n", path, IMG_GetError());
+        return nullptr;
+    }
+    // In the display's own pixel order every blit takes SDL's fast path.
+    SDL_Surface* sheet = SDL_DisplayFormatAlpha(loaded);
+    if (sheet == nullptr) return loaded;
+    SDL_FreeSurface(loaded);
     return sheet;
 }
 
