@@ -35,7 +35,7 @@ build() {  # build DIR [cmake options...]
 case "${1:-}" in
 run)
     install_missing "${PACKAGES[@]}"
-    build build -DPELUNE_TESTS=OFF -DPELUNE_BENCH=OFF
+    build build -DPELUNE_TESTS=OFF -DPELUNE_BENCH=OFF -DPELUNE_TOOLS=OFF
     exec ./pelune
     ;;
 test)
