@@ -1,5 +1,7 @@
 #include "support.h"
 
+#include "menu.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -129,6 +131,78 @@ std::string generated_assets() {
     ADD_FAILURE() << "the asset generator is not built";
     return "";
 #endif
+}
+
+Session::~Session() {
+    stop();
+    continuer = 1;
+}
+
+bool Session::start() {
+    testing::internal::CaptureStderr();
+    testing::internal::CaptureStdout();
+    running = Game_Start(&game);
+    out = testing::internal::GetCapturedStdout();
+    err = testing::internal::GetCapturedStderr();
+    return running;
+}
+
+void Session::stop() {
+    if (!running) return;
+    Game_Stop(&game);
+    SDL_Quit();
+    running = false;
+}
+
+void Session::turns(int n) {
+    for (int i = 0; i < n; ++i) Game_Turn(&game);
+}
+
+void Session::press(SDLKey key) {
+    push_key(SDL_KEYDOWN, key);
+    turns(1);
+    push_key(SDL_KEYUP, key);
+    turns(1);
+}
+
+void Session::new_game(int difficulty) {
+    ASSERT_EQ(game.general.screen, SCREEN_MENU);
+    if (game.menu.state == MENU_MAIN) {
+        ASSERT_EQ(game.menu.cursor, 1);
+        press(KEY_RETURN);
+        turns(125);  // the slide takes 121 frames
+    }
+    ASSERT_EQ(game.menu.state, MENU_DIFFICULTY);
+    while (game.menu.cursor > difficulty + 1) press(KEY_UP);
+    while (game.menu.cursor < difficulty + 1) press(KEY_DOWN);
+    turns(2);  // the highlight follows the cursor two frames late
+    press(KEY_RETURN);
+    ASSERT_EQ(game.general.screen, SCREEN_PLAY);
+    ASSERT_EQ(game.general.level, 1);
+    ASSERT_EQ(game.general.difficulty, difficulty);
+}
+
+void Session::pass_level() {
+    const int level = game.general.level;
+    press(KEY_BACKSPACE);
+    press(KEY_RETURN);
+    ASSERT_NE(game.general.level, level) << "level " << level << " was not left";
+}
+
+int Session::win_nine_levels() {
+    for (int level = 1; level <= 9; ++level) {
+        EXPECT_EQ(game.general.level, level);
+        pass_level();
+    }
+    return game.general.level;
+}
+
+void Session::leave_ending() {
+    ASSERT_EQ(game.general.level, LEVEL_ENDING);
+    turns(140);  // the curtain opens on frame 137
+    ASSERT_EQ(game.niveau[LEVEL_ENDING - 1].started, 1);
+    press(KEY_RETURN);
+    ASSERT_EQ(game.general.screen, SCREEN_MENU);
 }
 
 // Every test runs headless: no window, no sound card.

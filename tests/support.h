@@ -40,4 +40,31 @@ struct GameDir {
 // directory removed at exit. Empty (after a test failure) when it cannot run.
 std::string generated_assets();
 
+// The real game driven through its loop as a player drives it, in a game
+// directory of its own. Stops the game and restores `continuer` when it ends.
+struct Session {
+    explicit Session(bool with_assets = true) : dir(with_assets) {}
+    ~Session();
+    // Game_Start with both console streams captured into out and err.
+    bool start();
+    void stop();
+    void turns(int n);
+    // The key-down in one turn, the key-up in the next.
+    void press(SDLKey key);
+    // From either menu panel to level 1 at this difficulty.
+    void new_game(int difficulty = 0);
+    // Backspace then Return on the won banner.
+    void pass_level();
+    // Passes levels 1 to 9; returns the level that follows level 9.
+    int win_nine_levels();
+    // Waits out the ending's curtain and leaves it with Return.
+    void leave_ending();
+
+    GameDir dir;
+    Game game{};
+    bool running = false;
+    std::string out;
+    std::string err;
+};
+
 #endif

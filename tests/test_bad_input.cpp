@@ -59,66 +59,10 @@ int lines_naming(const std::string& text, const std::string& name) {
     return count;
 }
 
-// The real game, driven as a player drives it.
-class Play : public testing::Test {
+// The real game, driven as a player drives it, in a directory without data.
+class Play : public testing::Test, public Session {
 protected:
-    void TearDown() override {
-        stop();
-        continuer = 1;
-    }
-    // Start-up with both console streams captured.
-    bool start() {
-        testing::internal::CaptureStderr();
-        testing::internal::CaptureStdout();
-        running = Game_Start(&game);
-        out = testing::internal::GetCapturedStdout();
-        err = testing::internal::GetCapturedStderr();
-        return running;
-    }
-    void stop() {
-        if (!running) return;
-        Game_Stop(&game);
-        SDL_Quit();
-        running = false;
-    }
-    void turns(int n) {
-        for (int i = 0; i < n; ++i) Game_Turn(&game);
-    }
-    void press(SDLKey key) {
-        push_key(SDL_KEYDOWN, key);
-        turns(1);
-        push_key(SDL_KEYUP, key);
-        turns(1);
-    }
-    // From either menu panel to the start of level 1 on Easy.
-    void new_game() {
-        ASSERT_EQ(game.general.screen, SCREEN_MENU);
-        if (game.menu.state == MENU_MAIN) {
-            ASSERT_EQ(game.menu.cursor, 1);
-            press(KEY_RETURN);
-            turns(125);  // the slide
-        }
-        ASSERT_EQ(game.menu.state, MENU_DIFFICULTY);
-        press(KEY_RETURN);
-        ASSERT_EQ(game.general.screen, SCREEN_PLAY);
-        ASSERT_EQ(game.general.level, 1);
-    }
-    // Wins levels 1 to 9 at once; returns the level that follows level 9.
-    int win_nine_levels() {
-        for (int level = 1; level <= 9; ++level) {
-            EXPECT_EQ(game.general.level, level);
-            press(KEY_BACKSPACE);
-            press(KEY_RETURN);
-        }
-        return game.general.level;
-    }
-    // Waits for the ending's curtain and leaves it with Return.
-    void leave_ending() {
-        ASSERT_EQ(game.general.level, LEVEL_ENDING);
-        turns(140);
-        press(KEY_RETURN);
-        ASSERT_EQ(game.general.screen, SCREEN_MENU);
-    }
+    Play() : Session(false) {}
     // A game as far as the ending, through the bonus level when it opens.
     void whole_game() {
         new_game();
@@ -149,11 +93,6 @@ protected:
         EXPECT_EQ(game.general.level, 2);
         turns(60);
     }
-    GameDir dir{false};
-    Game game;
-    bool running = false;
-    std::string out;
-    std::string err;
 };
 
 // ---- Unlock file ----

@@ -8,76 +8,14 @@
 
 namespace {
 
-class WholeGame : public testing::Test {
-protected:
-    void start() {
-        testing::internal::CaptureStdout();
-        ASSERT_TRUE(Game_Start(&game));
-        testing::internal::GetCapturedStdout();
-        running = true;
-    }
-    void stop() {
-        if (!running) return;
-        Game_Stop(&game);
-        SDL_Quit();
-        running = false;
-    }
-    void TearDown() override {
-        stop();
-        continuer = 1;
-    }
-    void turns(int n) {
-        for (int i = 0; i < n; ++i) Game_Turn(&game);
-    }
-    // A press and a release, each taking the turn that polls it.
-    void press(SDLKey key) {
-        push_key(SDL_KEYDOWN, key);
-        turns(1);
-        push_key(SDL_KEYUP, key);
-        turns(1);
-    }
-    // From the main menu: into the difficulty panel and start a game.
-    void new_game(int difficulty) {
-        ASSERT_EQ(game.menu.state, MENU_MAIN);
-        press(KEY_RETURN);  // item 1 opens the difficulty panel
-        turns(125);         // the slide
-        ASSERT_EQ(game.menu.state, MENU_DIFFICULTY);
-        if (difficulty == 1) press(KEY_DOWN);
-        press(KEY_RETURN);
-        ASSERT_EQ(game.general.screen, SCREEN_PLAY);
-        ASSERT_EQ(game.general.level, 1);
-        ASSERT_EQ(game.general.difficulty, difficulty);
-    }
-    // Wins the current level with Backspace, then Return on the banner.
-    void pass_level() {
-        const int level = game.general.level;
-        press(KEY_BACKSPACE);
-        press(KEY_RETURN);
-        ASSERT_NE(game.general.level, level) << "level " << level << " was not left";
-    }
-    // Waits for the ending's curtain and leaves it with Return.
-    void leave_ending() {
-        ASSERT_EQ(game.general.level, LEVEL_ENDING);
-        turns(140);
-        ASSERT_EQ(game.niveau[LEVEL_ENDING - 1].started, 1);
-        press(KEY_RETURN);
-        ASSERT_EQ(game.general.screen, SCREEN_MENU);
-    }
-    GameDir dir;
-    Game game;
-    bool running = false;
-};
+class WholeGame : public testing::Test, public Session {};
 
 }  // namespace
 
 TEST_F(WholeGame, NineLevelsToTheEndingThenTheBonusLevelInTheNextRun) {
-    start();
+    ASSERT_TRUE(start());
     new_game(0);
-    for (int level = 1; level <= 9; ++level) {
-        ASSERT_EQ(game.general.level, level);
-        pass_level();
-    }
-    EXPECT_EQ(game.general.level, LEVEL_ENDING) << "locked: level 9 leads to the ending";
+    EXPECT_EQ(win_nine_levels(), LEVEL_ENDING) << "locked: level 9 leads to the ending";
     EXPECT_FALSE(dir.exists(UNLOCK_PATH));
     leave_ending();
     EXPECT_EQ(dir.read(UNLOCK_PATH), "1");
@@ -86,11 +24,10 @@ TEST_F(WholeGame, NineLevelsToTheEndingThenTheBonusLevelInTheNextRun) {
     EXPECT_EQ(game.menu.state, MENU_DIFFICULTY);
     stop();
 
-    start();  // a new run reads the unlock back
+    ASSERT_TRUE(start());  // a new run reads the unlock back
     EXPECT_EQ(game.general.unlock, 1);
     new_game(1);
-    for (int level = 1; level <= 9; ++level) pass_level();
-    EXPECT_EQ(game.general.level, LEVEL_BONUS);
+    EXPECT_EQ(win_nine_levels(), LEVEL_BONUS);
     EXPECT_EQ(game.perso.player.x, -15);
     EXPECT_EQ(game.perso.player.y, 173);
     press(KEY_BACKSPACE);
@@ -105,7 +42,7 @@ TEST_F(WholeGame, NineLevelsToTheEndingThenTheBonusLevelInTheNextRun) {
 }
 
 TEST_F(WholeGame, ALostRaceAndAPausedRaceAreStartedAfreshInTheNextGame) {
-    start();
+    ASSERT_TRUE(start());
     new_game(0);
     pass_level();
     ASSERT_EQ(game.general.level, 2);
@@ -129,8 +66,7 @@ TEST_F(WholeGame, ALostRaceAndAPausedRaceAreStartedAfreshInTheNextGame) {
     EXPECT_EQ(game.general.screen, SCREEN_MENU);
     EXPECT_EQ(game.general.level, 1);
 
-    press(KEY_RETURN);  // the difficulty panel shows at once: Return on Easy
-    ASSERT_EQ(game.general.screen, SCREEN_PLAY);
+    new_game(0);  // the difficulty panel shows at once, no slide
     pass_level();
     EXPECT_EQ(game.niveau[1].paused, 0) << "no longer paused when reached again";
     EXPECT_EQ(game.niveau[1].senti[0].timer, 0);

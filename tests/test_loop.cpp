@@ -9,31 +9,15 @@
 
 namespace {
 
-class Loop : public testing::Test {
+class Loop : public testing::Test, public Session {
 protected:
-    void SetUp() override {
-        testing::internal::CaptureStdout();
-        const bool started = Game_Start(&game);
-        console = testing::internal::GetCapturedStdout();
-        ASSERT_TRUE(started);
-    }
-    void TearDown() override {
-        Game_Stop(&game);
-        SDL_Quit();
-        continuer = 1;
-    }
-    void turns(int n) {
-        for (int i = 0; i < n; ++i) Game_Turn(&game);
-    }
-    GameDir dir;
-    Game game;
-    std::string console;
+    void SetUp() override { ASSERT_TRUE(start()); }
 };
 
 }  // namespace
 
 TEST_F(Loop, StartUpPrintsTheLoadingTextAndPreparesEveryRecord) {
-    EXPECT_EQ(console,
+    EXPECT_EQ(out,
               "Thanks to play Pelune.\n\n\n\n\nPlease wait while loading...\n\nLoading gfx ...OK\n\n"
               "Loading music...OK\n\n");
     EXPECT_NE(game.screen, nullptr);
