@@ -2,6 +2,7 @@
 // level's falling glyphs, the race levels' sweeping bars and the rain.
 #include "fonction.h"
 
+// clang-format off
 // ---- Rain ----
 static constexpr int DROP_SPACING = 10;  // drop i stands at x 10 i
 static constexpr int DROP_LOWEST = 271;  // below this a drop re-enters at the top
@@ -43,7 +44,7 @@ static_assert(sizeof(SECOND_PICTURE_GLYPHS) / sizeof(SECOND_PICTURE_GLYPHS[0]) =
 static constexpr int FAST_GLYPHS[] = {0,  4,  8,  11, 14, 19, 22, 25, 27, 30, 35, 39, 42,
                                       46, 50, 55, 58, 61, 64, 69, 73, 79, 83, 89, 92, 94};
 static_assert(sizeof(FAST_GLYPHS) / sizeof(FAST_GLYPHS[0]) == 26);
-
+// clang-format on
 
 void General_Init(General* general) {
     general->difficulty = 0;

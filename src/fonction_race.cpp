@@ -13,7 +13,6 @@ static constexpr int COUNT_AFTER_CURTAIN = 21;
 static constexpr int COUNT_STEP = 70;
 static constexpr int COUNT_START = 4 * COUNT_STEP;
 
-
 // Where the runners wait for the next game after a lost race.
 static constexpr int LOST_RESTART_X = 0;
 
@@ -58,7 +57,7 @@ static void curtain(General* general, Niveau* niveau, Anim* anim, SDL_Surface* s
 }
 
 struct CountStep {
-    int last;            // the last count of this picture
+    int last;  // the last count of this picture
     SheetRect picture;
     Mix_Chunk* Sons::*chunk;
     int Sons::*played;

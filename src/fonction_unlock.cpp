@@ -1,9 +1,10 @@
 // The unlock file: one decimal digit that remembers whether the game has been
 // finished once, which opens the bonus level for good.
+#include <unistd.h>
+
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 
 #include "fonction.h"
 

@@ -73,8 +73,9 @@ bool Game_Start(Game* game) {
     set_icon();  // before the video mode, or the window would not take it
     game->screen = SDL_SetVideoMode(SCREEN_W, SCREEN_H, SCREEN_BPP, SDL_HWSURFACE | SDL_DOUBLEBUF);
     if (game->screen == nullptr || draws_nowhere()) {
-        std::fprintf(stderr, "pelune: no display: %s\n",
-                     game->screen == nullptr ? SDL_GetError() : "no X11 or Wayland display to open");
+        std::fprintf(
+            stderr, "pelune: no display: %s\n",
+            game->screen == nullptr ? SDL_GetError() : "no X11 or Wayland display to open");
         game->screen = nullptr;
         if (Mix_QuerySpec(nullptr, nullptr, nullptr) != 0) Mix_CloseAudio();
         return false;
@@ -148,9 +149,9 @@ void Game_Turn(Game* game) {
 void Game_Stop(Game* game) {
     Mix_FreeMusic(game->sons.music);
     game->sons.music = nullptr;
-    Mix_Chunk** chunks[] = {&game->sons.theme,  &game->sons.gameover,   &game->sons.count1,
-                            &game->sons.count2, &game->sons.count3,     &game->sons.start,
-                            &game->sons.earlystart, &game->sons.pause, &game->sons.levelwin};
+    Mix_Chunk** chunks[] = {&game->sons.theme,      &game->sons.gameover, &game->sons.count1,
+                            &game->sons.count2,     &game->sons.count3,   &game->sons.start,
+                            &game->sons.earlystart, &game->sons.pause,    &game->sons.levelwin};
     for (Mix_Chunk** chunk : chunks) {
         if (*chunk != nullptr) Mix_FreeChunk(*chunk);
         *chunk = nullptr;
@@ -166,7 +167,8 @@ void Game_Stop(Game* game) {
 
 void ExitGame(General* general) {
     const SDL_Event& event = general->event;
-    if (event.type == SDL_QUIT || (event.type == SDL_KEYDOWN && event.key.keysym.sym == KEY_ESCAPE)) {
+    if (event.type == SDL_QUIT ||
+        (event.type == SDL_KEYDOWN && event.key.keysym.sym == KEY_ESCAPE)) {
         continuer = 0;
     }
 }

@@ -9,6 +9,7 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+
 #include <cstdio>
 
 constexpr int SCREEN_W = 480;
@@ -19,11 +20,11 @@ constexpr int FRAMES_PER_SECOND = 60;
 constexpr int SCREEN_MENU = 1;  // General.screen
 constexpr int SCREEN_PLAY = 2;
 
-constexpr int LEVEL_COUNT = 11;    // records: levels 1-9, the ending, the bonus level
-constexpr int LEVEL_ENDING = 10;   // General.level of the ending screen
-constexpr int LEVEL_BONUS = 11;    // General.level of the bonus level
+constexpr int LEVEL_COUNT = 11;   // records: levels 1-9, the ending, the bonus level
+constexpr int LEVEL_ENDING = 10;  // General.level of the ending screen
+constexpr int LEVEL_BONUS = 11;   // General.level of the bonus level
 constexpr int SENTINEL_SLOTS = 5;
-constexpr int DROP_SLOTS = 48;     // the last one is never used
+constexpr int DROP_SLOTS = 48;  // the last one is never used
 constexpr int DROP_COUNT = 47;
 constexpr int GLYPH_COUNT = 96;
 constexpr int BAR_COUNT = 3;
@@ -52,19 +53,19 @@ struct Sprite {
 };
 
 struct General {
-    int difficulty;    // 0 or 1
-    int screen;        // SCREEN_MENU or SCREEN_PLAY
-    int key_consumed;  // 1 once the key-down now in `event` has been acted on
-    int level;         // 0 none, 1-9 races, 10 ending, 11 bonus
-    int loop_index;    // loop counter of the effect loops; meaningless between calls
-    int rain_on;       // Left Ctrl toggles it
+    int difficulty;            // 0 or 1
+    int screen;                // SCREEN_MENU or SCREEN_PLAY
+    int key_consumed;          // 1 once the key-down now in `event` has been acted on
+    int level;                 // 0 none, 1-9 races, 10 ending, 11 bonus
+    int loop_index;            // loop counter of the effect loops; meaningless between calls
+    int rain_on;               // Left Ctrl toggles it
     SDL_Surface* level_sheet;  // data/gfx/lvl.png
     Sprite drops[DROP_SLOTS];
     Sprite glyphs[GLYPH_COUNT];
-    SDL_Event event;   // the event of this turn (kept when the queue is empty)
+    SDL_Event event;  // the event of this turn (kept when the queue is empty)
     Sprite bars[BAR_COUNT];
     int bar_down[BAR_COUNT];  // 1 moving down, 0 moving up
-    int unlock;        // 1 once the game has been finished: the bonus level is open
+    int unlock;               // 1 once the game has been finished: the bonus level is open
     char unlock_text[2];
     FILE* unlock_file;  // open only inside the call that reads or writes it
 };
@@ -87,32 +88,32 @@ struct Anim {
     Sprite win;
     Sprite countdown;  // also shows the false-start picture
     Sprite pause;
-    int phase;   // 0 curtain, 1 countdown
-    int strip;   // the curtain strip now closing
-    int count;   // curtain: loop index; countdown: frames counted from 24
+    int phase;           // 0 curtain, 1 countdown
+    int strip;           // the curtain strip now closing
+    int count;           // curtain: loop index; countdown: frames counted from 24
     SDL_Surface* sheet;  // data/gfx/anim.png (also the rain drop)
 };
 
 struct Perso {
-    Sprite player;  // aux1: moved flag
-    Sprite cpu;     // aux1: moving flag, aux2: nerve
+    Sprite player;       // aux1: moved flag
+    Sprite cpu;          // aux1: moving flag, aux2: nerve
     SDL_Surface* sheet;  // data/gfx/joueur.png
-    int frame;        // running animation, 0-15
-    int malus;        // 1 while the false-start penalty runs
-    int malus_timer;  // race frames of penalty served
+    int frame;           // running animation, 0-15
+    int malus;           // 1 while the false-start penalty runs
+    int malus_timer;     // race frames of penalty served
 };
 
 struct Sentinelle {
-    int state;  // 0 idle, 1 and 2 warning, 3 watching
-    int timer;  // race frames on the sentinel's own clock
+    int state;      // 0 idle, 1 and 2 warning, 3 watching
+    int timer;      // race frames on the sentinel's own clock
     Sprite baton;   // pole
     Sprite boule;   // head
     Sprite vision;  // cone
 };
 
 constexpr int OUTCOME_NONE = 0;  // Niveau.outcome
-constexpr int OUTCOME_WON = -1;   // the player won
-constexpr int OUTCOME_LOST = 1;   // the computer won
+constexpr int OUTCOME_WON = -1;  // the player won
+constexpr int OUTCOME_LOST = 1;  // the computer won
 
 struct Niveau {
     Sentinelle senti[SENTINEL_SLOTS];

@@ -4,7 +4,7 @@
 
 #include "fonction.h"
 
-static constexpr int BG_CHOICES = 3;  // backgrounds 0-2; a draw of exactly 32767 gives 3
+static constexpr int BG_CHOICES = 3;   // backgrounds 0-2; a draw of exactly 32767 gives 3
 static constexpr int ON_SCREEN_X = 0;  // the panels' resting places
 static constexpr int MAIN_HOME_X = ON_SCREEN_X;
 static constexpr int DIFFICULTY_HOME_X = MENU_PANEL_W;

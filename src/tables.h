@@ -41,8 +41,8 @@ constexpr int MENU_BG_H = 272;
 constexpr int MENU_BG_SLOTS = 4;
 constexpr int MENU_PANEL_W = 480;
 constexpr int MENU_PANEL_H = 90;
-constexpr int MENU_PANEL_Y = 180;          // where the panels are drawn on screen
-constexpr int MENU_MAIN_PANEL_Y = 272;     // item k highlighted at 272 + 90 (k - 1)
+constexpr int MENU_PANEL_Y = 180;       // where the panels are drawn on screen
+constexpr int MENU_MAIN_PANEL_Y = 272;  // item k highlighted at 272 + 90 (k - 1)
 constexpr int MENU_MAIN_ITEMS = 4;
 constexpr int MENU_DIFFICULTY_PANEL_Y = 632;
 constexpr int MENU_DIFFICULTY_ITEMS = 3;
@@ -60,7 +60,7 @@ constexpr int CONE_SHEET_X = 480;  // each band's cone at (480, band y)
 constexpr int CONE_SIZE = 210;
 constexpr SheetRect LVL_POLE = {480, 216, 32, 56};
 constexpr SheetRect LVL_HEAD[3] = {{512, 219, 52, 53}, {563, 219, 52, 53}, {614, 219, 52, 53}};
-constexpr int HEAD_DX = -9;   // the head is drawn at the pole position plus these
+constexpr int HEAD_DX = -9;  // the head is drawn at the pole position plus these
 constexpr int HEAD_DY = -15;
 constexpr int CONE_DX = -88;  // the cone is drawn at the pole position plus these
 constexpr int CONE_DY = -95;
@@ -72,9 +72,9 @@ constexpr int LVL_SHEET_H = 3382;
 constexpr int band_y(int band) { return BAND_H * band; }
 
 // ---- The level table ----
-constexpr int START_X = -15;     // every level starts its runners here
+constexpr int START_X = -15;       // every level starts its runners here
 constexpr int START_Y_MENU = 173;  // level 1's start point y, set while the menu shows
-constexpr int FINISH_X = 437;    // the first runner to pass 436 wins
+constexpr int FINISH_X = 437;      // the first runner to pass 436 wins
 
 struct SentinelRow {
     int pole_x, pole_y;  // where the pole stands
@@ -88,20 +88,20 @@ struct Segment {
 };
 
 enum class VisionOrder {
-    AfterCatch,   // level 1: the catch test sees the previous frame's states
-    BeforeStop,   // the others: sentinels step before the computer decides
+    AfterCatch,  // level 1: the catch test sees the previous frame's states
+    BeforeStop,  // the others: sentinels step before the computer decides
 };
 
 enum class LevelEnd {
-    Plain,        // check_who_win, Paused, cheat
-    BonusRoute,   // level 9: Paused, then the road to the bonus level, then cheat
+    Plain,       // check_who_win, Paused, cheat
+    BonusRoute,  // level 9: Paused, then the road to the bonus level, then cheat
 };
 
 struct LevelRow {
-    int number;          // General.level that plays it
-    int band;            // band of the level sheet
+    int number;  // General.level that plays it
+    int band;    // band of the level sheet
     int start_x, start_y;
-    int next_x, next_y;  // start point of the following level
+    int next_x, next_y;        // start point of the following level
     int respawn_x, respawn_y;  // where a caught runner goes
     int sentinel_count;
     SentinelRow senti[5];
@@ -112,6 +112,7 @@ struct LevelRow {
     bool glyph_field;  // the bonus level: glyphs instead of bars
 };
 
+// clang-format off
 constexpr Segment SLOPES_1[] = {
     {-20, 16, 0}, {16, 41, -1},   {41, 73, 0},    {73, 89, 1},   {89, 158, -1},  {158, 187, 0},
     {187, 224, 1}, {224, 294, 0}, {294, 309, -1}, {309, 332, 1}, {332, 410, -1}, {410, 480, 0}};
@@ -185,6 +186,7 @@ constexpr LevelRow LEVEL_TABLE[] = {
 };
 static_assert(sizeof(LEVEL_TABLE) / sizeof(LEVEL_TABLE[0]) == LEVEL_ROWS,
               "one row for each of levels 1-9 and the bonus level");
+// clang-format on
 
 // The row of a level number (1-9 or 11), or nullptr.
 constexpr const LevelRow* level_row(int number) {
