@@ -1,10 +1,14 @@
 // Whole games through the real loop, with key presses pushed as a player makes them.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
+
 #include "fonction.h"
 #include "main.h"
 #include "menu.h"
 #include "support.h"
+#include "tables.h"
 
 namespace {
 
@@ -70,4 +74,38 @@ TEST_F(WholeGame, ALostRaceAndAPausedRaceAreStartedAfreshInTheNextGame) {
     pass_level();
     EXPECT_EQ(game.niveau[1].paused, 0) << "no longer paused when reached again";
     EXPECT_EQ(game.niveau[1].senti[0].timer, 0);
+}
+
+// A careful player: holds Right, and lets go whenever a sentinel whose watched
+// ground it is on (or about to step on) is awake. Standing still is always safe,
+// so this player is never caught; whether it wins depends on the level design.
+TEST_F(WholeGame, ACarefulPlayerIsNeverCaughtAndWinsEveryLevelOnEasy) {
+    ASSERT_TRUE(start());
+    std::srand(1);  // the computer's nerve, drawn from here on
+    new_game(0);
+    for (int level = 1; level <= 9; ++level) {
+        SCOPED_TRACE("level " + std::to_string(level));
+        const LevelRow* row = level_row(level);
+        Niveau* niveau = &game.niveau[level - 1];
+        bool holding = false;
+        for (int frame = 0; frame < 5000 && niveau->outcome == OUTCOME_NONE; ++frame) {
+            const int x = game.perso.player.x;
+            bool danger = false;
+            for (int slot = 0; slot < row->sentinel_count; ++slot) {
+                const bool on_watched_ground =
+                    x + 2 >= row->senti[slot].from && x <= row->senti[slot].to;
+                danger = danger || (on_watched_ground && niveau->senti[slot].state != 0);
+            }
+            const bool hold = niveau->started == 1 && !danger;
+            if (hold != holding) push_key(hold ? SDL_KEYDOWN : SDL_KEYUP, KEY_RIGHT);
+            holding = hold;
+            turns(1);
+            ASSERT_GE(game.perso.player.x, x) << "sent back";
+        }
+        ASSERT_EQ(niveau->outcome, OUTCOME_WON);
+        push_key(SDL_KEYUP, KEY_RIGHT);
+        turns(1);
+        pass_level();
+    }
+    EXPECT_EQ(game.general.level, LEVEL_ENDING);
 }
