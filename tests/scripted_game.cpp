@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "fonction.h"
+#include "keys.h"
 #include "main.h"
 #include "menu.h"
 
@@ -26,19 +27,10 @@ void turns(int n) {
     }
 }
 
-void push(Uint8 type, SDLKey key) {
-    SDL_Event event{};
-    event.type = type;
-    event.key.type = type;
-    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.sym = key;
-    SDL_PushEvent(&event);
-}
-
 void press(SDLKey key) {
-    push(SDL_KEYDOWN, key);
+    push_key(SDL_KEYDOWN, key);
     turns(1);
-    push(SDL_KEYUP, key);
+    push_key(SDL_KEYUP, key);
     turns(1);
 }
 
@@ -109,9 +101,9 @@ int main() {
     expect(game.perso.malus == 1, "a false start");
     for (int i = 0; i < 1000 && game.niveau[0].started == 0; ++i) turns(1);
     expect(game.niveau[0].started == 1, "the race starts");
-    push(SDL_KEYDOWN, KEY_RIGHT);
+    push_key(SDL_KEYDOWN, KEY_RIGHT);
     turns(600);
-    push(SDL_KEYUP, KEY_RIGHT);
+    push_key(SDL_KEYUP, KEY_RIGHT);
     turns(30);
     press(KEY_SPACE);
     expect(game.niveau[0].paused == 1, "the race pauses");
@@ -140,14 +132,14 @@ int main() {
     for (int level = 1; level <= 9; ++level) win_level();
     expect(game.general.level == LEVEL_BONUS, "level 9 leads to the bonus level");
     for (int i = 0; i < 1000 && game.niveau[LEVEL_BONUS - 1].started == 0; ++i) turns(1);
-    push(SDL_KEYDOWN, KEY_RIGHT);
+    push_key(SDL_KEYDOWN, KEY_RIGHT);
     turns(200);
-    push(SDL_KEYUP, KEY_RIGHT);
+    push_key(SDL_KEYUP, KEY_RIGHT);
     win_level();
     turns(1);
     leave_ending();
 
-    push(SDL_KEYDOWN, KEY_ESCAPE);
+    push_key(SDL_KEYDOWN, KEY_ESCAPE);
     turns(1);
     expect(continuer == 0, "Escape quits");
     Game_Stop(&game);

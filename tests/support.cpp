@@ -47,28 +47,6 @@ bool block_drawn(SDL_Surface* screen, int dx, int dy, int sx, int sy, int w, int
     return true;
 }
 
-SDL_Event key_event(Uint8 type, SDLKey key) {
-    SDL_Event event{};
-    event.type = type;
-    event.key.type = type;
-    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.sym = key;
-    return event;
-}
-
-void set_key(General* general, Uint8 type, SDLKey key) { general->event = key_event(type, key); }
-
-void push_key(Uint8 type, SDLKey key) {
-    SDL_Event event = key_event(type, key);
-    SDL_PushEvent(&event);
-}
-
-void push_quit() {
-    SDL_Event event{};
-    event.type = SDL_QUIT;
-    SDL_PushEvent(&event);
-}
-
 GameDir::GameDir(bool with_assets) {
     char pattern[] = "/tmp/pelune-test-XXXXXX";
     path = mkdtemp(pattern);

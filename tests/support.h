@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "keys.h"
 #include "main.h"
 
 // A 32-bit ARGB surface in memory, cleared to opaque black.
@@ -15,12 +16,6 @@ Uint32 pixel_at(SDL_Surface* surface, int x, int y);
 void fill(SDL_Surface* surface, Uint32 colour);
 // True when the screen's w x h block at (dx, dy) is the sheet's block at (sx, sy).
 bool block_drawn(SDL_Surface* screen, int dx, int dy, int sx, int sy, int w, int h);
-
-SDL_Event key_event(Uint8 type, SDLKey key);
-// Sets general->event to a key-down/key-up (the latch is left as it is).
-void set_key(General* general, Uint8 type, SDLKey key);
-void push_key(Uint8 type, SDLKey key);
-void push_quit();
 
 // A temporary working directory laid out like the game's: data/ of its own (so
 // the unlock file is private to the test), the sheets, sounds and icon of the
