@@ -66,8 +66,10 @@ static bool draws_nowhere() {
     return asked == nullptr || std::strstr(asked, name) == nullptr;
 }
 
-bool Game_Start(Game* game) {
+bool Game_Start(Game* game, const Launch* launch) {
     *game = Game{};
+    const Launch defaults{};
+    if (launch == nullptr) launch = &defaults;
     continuer = 1;
     if (!open_devices()) return false;
     set_icon();  // before the video mode, or the window would not take it
@@ -89,6 +91,7 @@ bool Game_Start(Game* game) {
     game->menu.sheet = load_sheet("data/gfx/menu.png");
     game->general.level_sheet = load_sheet("data/gfx/lvl.png");
     General_Init(&game->general);
+    game->general.unlock_path = launch->unlock_path != nullptr ? launch->unlock_path : UNLOCK_PATH;
     read_unlock(&game->general);
     Anim_Init(&game->anim);
     game->anim.sheet = load_sheet("data/gfx/anim.png");

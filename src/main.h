@@ -66,6 +66,7 @@ struct General {
     Sprite bars[BAR_COUNT];
     int bar_down[BAR_COUNT];  // 1 moving down, 0 moving up
     int unlock;               // 1 once the game has been finished: the bonus level is open
+    const char* unlock_path;  // the unlock file (UNLOCK_PATH unless the launch chose one)
     char unlock_text[2];
     FILE* unlock_file;  // open only inside the call that reads or writes it
 };
@@ -156,14 +157,23 @@ struct Game {
     SDL_Surface* screen;
 };
 
+// What the command line and the place of the data decided before start-up.
+// Owned by the entry function for the whole run.
+struct Launch {
+    int scale;                // window scale 1-8; 0 fits the desktop
+    int fullscreen;           // 1 starts in fullscreen
+    const char* unlock_path;  // where the unlock is kept; nullptr: UNLOCK_PATH
+};
+
 // The run flag: the main loop turns while it is 1. Cleared by ExitGame and the
 // menu's quit item; nothing sets it back.
 extern int continuer;
 
 // Start-up: SDL, mixer, icon, video mode, caption, loading text, every record,
 // the unlock file, the sounds, the jingle and the music. False (with one line on
-// standard error) when no display surface could be had.
-bool Game_Start(Game* game);
+// standard error) when no display surface could be had. `launch` may be null:
+// the defaults.
+bool Game_Start(Game* game, const Launch* launch = nullptr);
 // One frame: poll one event, run the scene, rain, key latch, quit test, flip.
 // Never waits.
 void Game_Turn(Game* game);
