@@ -3,7 +3,6 @@
 #include "sound_pieces.h"
 
 static constexpr int STEP_FRAMES = SOUND_RATE / 10;  // a sixteenth at 150 beats a minute
-static constexpr double CHUNK_PEAK = 0.7;            // of full scale
 
 static int frames_of(double seconds) { return static_cast<int>(seconds * SOUND_RATE); }
 

@@ -1,7 +1,8 @@
 // The music track, written bar by bar like a tracker pattern: C major at 150
-// beats a minute, 36 bars (57.6 s) in five parts: an intro groove, the theme,
-// the theme again with a harmony line, a lighter middle part, and a half-time
-// bridge in A minor whose last bar climbs down and rolls back into the intro.
+// beats a minute, 60 bars (96 s): an intro groove, the theme, the theme again
+// with a harmony line, a lighter middle part, a half-time bridge in A minor, a
+// chase in D minor played twice, and the theme a last time, whose last bar
+// climbs down and rolls back into the intro.
 #include "sound_pieces.h"
 
 #include <sstream>
@@ -55,30 +56,29 @@ struct Bar {
     bool crash;
 };
 
+// The theme, eight bars; `harmony` adds the second voice, `drums` sets the beat
+// and the last bar turns the way the next part needs.
+#define THEME(harmony, drums, last_chord, last_melody, last_bass, last_drums)                     \
+    {"C", "E5 - G5 C6 B5 G5 E5 -", Lead::Bright, harmony, BOUNCE, ARP_RUN, drums, true},          \
+        {"Am", "A5 - C6 A5 E5 - C5 -", Lead::Bright, harmony, BOUNCE, ARP_RUN, drums, false},     \
+        {"F", "F5 G5 A5 C6 A5 - F5 -", Lead::Bright, harmony, BOUNCE, ARP_RUN, drums, false},     \
+        {"G", "G5 - - F5 E5 D5 B4 -", Lead::Bright, harmony, BOUNCE, ARP_RUN, drums, false},      \
+        {"C", "E5 - G5 C6 B5 G5 E5 G5", Lead::Bright, harmony, BOUNCE, ARP_RUN, drums, false},    \
+        {"Am", "A5 - C6 E6 D6 C6 A5 -", Lead::Bright, harmony, BOUNCE, ARP_RUN, drums, false},    \
+        {"F G", "F5 A5 C6 A5 G5 B5 D6 B5", Lead::Bright, harmony, BOUNCE, ARP_RUN, drums, false}, \
+        {last_chord, last_melody, Lead::Bright, harmony, last_bass, ARP_RUN, last_drums, false}
+
+// The song plays from start-up for as long as the game runs: the intro opens
+// it once a loop, and the loop's end rolls back into it.
 static const Bar SONG[] = {
     // Intro: the groove alone.
     {"C", "", Lead::None, false, BOUNCE, ARP_EIGHTHS, &INTRO, true},
     {"Am", "", Lead::None, false, BOUNCE, ARP_EIGHTHS, &INTRO, false},
     {"F", "", Lead::None, false, BOUNCE, ARP_EIGHTHS, &INTRO, false},
     {"G", "", Lead::None, false, BOUNCE, ARP_EIGHTHS, &INTRO_FILL, false},
-    // The theme.
-    {"C", "E5 - G5 C6 B5 G5 E5 -", Lead::Bright, false, BOUNCE, ARP_RUN, &GROOVE, true},
-    {"Am", "A5 - C6 A5 E5 - C5 -", Lead::Bright, false, BOUNCE, ARP_RUN, &GROOVE, false},
-    {"F", "F5 G5 A5 C6 A5 - F5 -", Lead::Bright, false, BOUNCE, ARP_RUN, &GROOVE, false},
-    {"G", "G5 - - F5 E5 D5 B4 -", Lead::Bright, false, BOUNCE, ARP_RUN, &GROOVE, false},
-    {"C", "E5 - G5 C6 B5 G5 E5 G5", Lead::Bright, false, BOUNCE, ARP_RUN, &GROOVE, false},
-    {"Am", "A5 - C6 E6 D6 C6 A5 -", Lead::Bright, false, BOUNCE, ARP_RUN, &GROOVE, false},
-    {"F G", "F5 A5 C6 A5 G5 B5 D6 B5", Lead::Bright, false, BOUNCE, ARP_RUN, &GROOVE, false},
-    {"C", "C6 - - - G5 - E5 -", Lead::Bright, false, BOUNCE, ARP_RUN, &GROOVE, false},
-    // The theme again, harmonised, on a busier beat; it turns to G at the end.
-    {"C", "E5 - G5 C6 B5 G5 E5 -", Lead::Bright, true, BOUNCE, ARP_RUN, &GROOVE_BUSY, true},
-    {"Am", "A5 - C6 A5 E5 - C5 -", Lead::Bright, true, BOUNCE, ARP_RUN, &GROOVE_BUSY, false},
-    {"F", "F5 G5 A5 C6 A5 - F5 -", Lead::Bright, true, BOUNCE, ARP_RUN, &GROOVE_BUSY, false},
-    {"G", "G5 - - F5 E5 D5 B4 -", Lead::Bright, true, BOUNCE, ARP_RUN, &GROOVE_BUSY, false},
-    {"C", "E5 - G5 C6 B5 G5 E5 G5", Lead::Bright, true, BOUNCE, ARP_RUN, &GROOVE_BUSY, false},
-    {"Am", "A5 - C6 E6 D6 C6 A5 -", Lead::Bright, true, BOUNCE, ARP_RUN, &GROOVE_BUSY, false},
-    {"F G", "F5 A5 C6 A5 G5 B5 D6 B5", Lead::Bright, true, BOUNCE, ARP_RUN, &GROOVE_BUSY, false},
-    {"G", "D6 - - C6 B5 - G5 -", Lead::Bright, true, DRIVE, ARP_RUN, &TURN_FILL, false},
+    // The theme, then again harmonised on a busier beat, turning to G.
+    THEME(false, &GROOVE, "C", "C6 - - - G5 - E5 -", BOUNCE, &GROOVE),
+    THEME(true, &GROOVE_BUSY, "G", "D6 - - C6 B5 - G5 -", DRIVE, &TURN_FILL),
     // The middle part: longer notes, a rounder lead.
     {"F", "A5 - - G5 F5 - C5 -", Lead::Round, false, DRIVE, ARP_BROKEN, &LIFT, true},
     {"G", "D5 - - E5 F5 - G5 -", Lead::Round, false, DRIVE, ARP_BROKEN, &LIFT, false},
@@ -88,18 +88,38 @@ static const Bar SONG[] = {
     {"G", "B5 - D6 - G6 - - -", Lead::Round, false, DRIVE, ARP_BROKEN, &LIFT, false},
     {"Em", "E6 - D6 - B5 - G5 -", Lead::Round, false, DRIVE, ARP_BROKEN, &LIFT, false},
     {"G", "D6 - - - C6 - B5 -", Lead::Round, false, DRIVE, ARP_BROKEN, &TURN_FILL, false},
-    // The bridge: half time in A minor, then the climb back to the intro.
+    // The bridge: half time in A minor, a thin lead, the night before the chase.
     {"Am", "A5 - - - E5 - A5 B5", Lead::Thin, false, HALF_BASS, ARP_RUN, &HALF, true},
     {"F", "C6 - - - B5 - A5 -", Lead::Thin, false, HALF_BASS, ARP_RUN, &HALF, false},
     {"C", "G5 - - - E5 - G5 C6", Lead::Thin, false, HALF_BASS, ARP_RUN, &HALF, false},
     {"G", "B5 - - - - - . .", Lead::Thin, false, HALF_BASS, ARP_RUN, &HALF, false},
     {"Am", "A5 - - - E5 - A5 B5", Lead::Thin, false, HALF_BASS, ARP_RUN, &HALF, false},
     {"F", "C6 - - - D6 - E6 -", Lead::Thin, false, HALF_BASS, ARP_RUN, &HALF, false},
-    {"G", "D6 - - - B5 - G5 -", Lead::Thin, true, HALF_BASS, ARP_RUN, &BUILD, false},
-    {"G", "D6 - - - - - - .", Lead::Thin, true, WALK_DOWN, ARP_RUN, &ROLL, false},
+    {"Dm", "F6 - - - E6 - D6 -", Lead::Thin, false, HALF_BASS, ARP_RUN, &BUILD, false},
+    {"E", "E6 - - - D6 - B5 G#5", Lead::Thin, false, DRIVE, ARP_RUN, &ROLL, false},
+    // The chase: D minor at full tilt, call and answer, then once more in the round voice.
+    {"Dm", "D5 F5 A5 - D6 - A5 -", Lead::Bright, false, DRIVE, ARP_BROKEN, &GROOVE_BUSY, true},
+    {"G", "B5 - G5 - D5 - G5 -", Lead::Bright, false, DRIVE, ARP_BROKEN, &GROOVE_BUSY, false},
+    {"C", "E5 G5 C6 - E6 - C6 -", Lead::Bright, false, DRIVE, ARP_BROKEN, &GROOVE_BUSY, false},
+    {"Am", "A5 - E5 - C5 - E5 -", Lead::Bright, false, DRIVE, ARP_BROKEN, &GROOVE_BUSY, false},
+    {"Dm", "F5 A5 D6 - F6 - D6 -", Lead::Bright, false, DRIVE, ARP_BROKEN, &GROOVE_BUSY, false},
+    {"G", "D6 - B5 - G5 - B5 -", Lead::Bright, false, DRIVE, ARP_BROKEN, &GROOVE_BUSY, false},
+    {"E", "G#5 - B5 - E6 - D6 -", Lead::Bright, false, DRIVE, ARP_BROKEN, &GROOVE_BUSY, false},
+    {"Am", "C6 - B5 - A5 - - -", Lead::Bright, false, DRIVE, ARP_BROKEN, &TURN_FILL, false},
+    {"Dm", "D5 F5 A5 - D6 - A5 -", Lead::Round, true, DRIVE, ARP_RUN, &LIFT, true},
+    {"G", "B5 - G5 - D5 - G5 -", Lead::Round, true, DRIVE, ARP_RUN, &LIFT, false},
+    {"C", "E5 G5 C6 - E6 - C6 -", Lead::Round, true, DRIVE, ARP_RUN, &LIFT, false},
+    {"Am", "A5 - E5 - C5 - E5 -", Lead::Round, true, DRIVE, ARP_RUN, &LIFT, false},
+    {"Dm", "F5 A5 D6 - F6 - D6 -", Lead::Round, true, DRIVE, ARP_RUN, &LIFT, false},
+    {"G", "D6 - B5 - G5 - B5 -", Lead::Round, true, DRIVE, ARP_RUN, &LIFT, false},
+    {"F", "A5 - C6 - F6 - C6 -", Lead::Round, true, DRIVE, ARP_RUN, &LIFT, false},
+    {"G", "B5 - D6 - G6 - F6 -", Lead::Round, false, DRIVE, ARP_RUN, &TURN_FILL, false},
+    // The theme a last time, harmonised, whose last bar climbs down into the intro.
+    THEME(true, &GROOVE_BUSY, "G", "D6 - - - - - - .", WALK_DOWN, &ROLL),
 };
+#undef THEME
 static constexpr int SONG_BARS = sizeof SONG / sizeof SONG[0];
-static_assert(SONG_BARS == 36, "36 bars of 1.6 s: 57.6 s");
+static_assert(SONG_BARS == 60, "60 bars of 1.6 s: 96 s");
 
 struct Chord {
     int root;  // pitch class, C = 0
@@ -259,6 +279,6 @@ Mix make_music() {
     add_mix(mix, lead, 1.0);
     add_echo(mix, lead, 3 * STEP_FRAMES, 0.35, 0.3);
     // Headroom for the chunks the mixer adds on top.
-    normalise(mix, 0.6);
+    normalise(mix, MUSIC_PEAK);
     return mix;
 }

@@ -4,6 +4,13 @@
 
 #include "sound_synth.h"
 
+// Loudest samples, of full scale. The mixer adds a chunk to the music at full
+// volume, so the two peaks together stay under full scale: no jingle can clip
+// however it falls on the music, and the jingles stand out over it.
+constexpr double MUSIC_PEAK = 0.36;
+constexpr double CHUNK_PEAK = 0.56;
+static_assert(MUSIC_PEAK + CHUNK_PEAK < 0.95, "room for the encoder's overshoot");
+
 // The looping track: a wrapping buffer whose end runs on into its start.
 Mix make_music();
 
