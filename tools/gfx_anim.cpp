@@ -42,7 +42,12 @@ Image go_picture(const SheetRect& r) {
     ellipse(img, cx, cy, 100.f, 40.f, with_alpha(pal::GOLD, 120));
     const TextStyle style = title_style(3, 2, {pal::WHITE, pal::SPRING, pal::LIME, pal::GRASS}, pal::FOREST);
     const int caps = FONT_CAP * style.factor();
-    draw_text_centered(img, static_cast<int>(cx), static_cast<int>(cy) - caps / 2 - 3, "GO!", style);
+    // The word on its own first, so the holes of the G and the O can be filled:
+    // nothing of the race shows through them.
+    Image word(r.w, r.h);
+    draw_text_centered(word, static_cast<int>(cx), static_cast<int>(cy) - caps / 2 - 3, "GO!", style);
+    fill_holes(word, pal::FOREST);
+    img.draw(word, 0, 0);
     return img;
 }
 
@@ -82,14 +87,15 @@ Image curtain_picture(const SheetRect& r) {
 
 Image drop_picture(const SheetRect& r) {
     Image img(r.w, r.h);
-    // A streak falling straight down, its head bright.
-    for (int y = 0; y < r.h - 3; ++y)
-        img.put(r.w / 2, y, with_alpha(pal::AIR, 50 + 22 * y));
-    img.put(r.w / 2, r.h - 3, with_alpha(pal::ICE, 230));
-    img.put(r.w / 2 - 1, r.h - 2, with_alpha(pal::AIR, 200));
-    img.put(r.w / 2, r.h - 2, with_alpha(pal::WHITE, 255));
-    img.put(r.w / 2 + 1, r.h - 2, with_alpha(pal::SKY, 200));
-    img.put(r.w / 2, r.h - 1, with_alpha(pal::SKY, 220));
+    // A streak slanting down to the left, the whole height of the picture: a pale
+    // core that shows on caves and night skies, a dark edge on its right that
+    // shows on bright skies and snow. Its head, at the bottom, is the brightest.
+    for (int y = 0; y < r.h; ++y) {
+        const int x = r.w - 3 - y * (r.w - 4) / (r.h - 1);
+        const int strength = 70 + 185 * y / (r.h - 1);
+        img.put(x, y, with_alpha(y >= r.h - 2 ? pal::WHITE : pal::ICE, strength));
+        img.put(x + 1, y, with_alpha(pal::NAVY, strength * 2 / 3));
+    }
     return img;
 }
 
@@ -105,7 +111,7 @@ Image anim_sheet() {
     put(ANIM_PAUSE, banner_picture(ANIM_PAUSE, "PAUSE", {pal::WHITE, pal::ICE, pal::AIR, pal::SKY}, pal::SKY,
                                    "Return: leave the race for the menu", "Space: go on"));
     put(ANIM_WON, banner_picture(ANIM_WON, "YOU WIN!", {pal::CREAM, pal::GOLD, pal::AMBER, pal::ORANGE}, pal::GOLD,
-                                 "First to the flag, and nobody saw a thing.", "Return: next race"));
+                                 "First to the flag, and nobody saw a thing.", "Return: go on"));
     put(ANIM_LOST, banner_picture(ANIM_LOST, "YOU LOSE", {pal::PINK, pal::RED, pal::BRICK, pal::WINE}, pal::RED,
                                   "Your rival reached the flag first.", "Space: menu"));
     put(ANIM_FALSE_START,

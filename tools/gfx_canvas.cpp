@@ -232,6 +232,28 @@ void outline(Image& img, Rgba c) {
         }
 }
 
+void fill_holes(Image& img, Rgba c) {
+    // Flood the clear pixels from the border; the ones it cannot reach are holes.
+    std::vector<std::uint8_t> outside(static_cast<std::size_t>(img.w() * img.h()), 0);
+    std::vector<int> todo;
+    auto reach = [&](int x, int y) {
+        if (!img.inside(x, y) || img.get(x, y).a != 0 || outside[y * img.w() + x]) return;
+        outside[y * img.w() + x] = 1;
+        todo.push_back(y * img.w() + x);
+    };
+    for (int x = 0; x < img.w(); ++x) reach(x, 0), reach(x, img.h() - 1);
+    for (int y = 0; y < img.h(); ++y) reach(0, y), reach(img.w() - 1, y);
+    while (!todo.empty()) {
+        const int at = todo.back();
+        todo.pop_back();
+        const int x = at % img.w(), y = at / img.w();
+        reach(x - 1, y), reach(x + 1, y), reach(x, y - 1), reach(x, y + 1);
+    }
+    for (int y = 0; y < img.h(); ++y)
+        for (int x = 0; x < img.w(); ++x)
+            if (img.get(x, y).a == 0 && !outside[y * img.w() + x]) img.put(x, y, c);
+}
+
 float bayer(int x, int y) {
     static const int M[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
     return (M[y & 3][x & 3] + 0.5f) / 16.f;

@@ -87,6 +87,9 @@ void line(Image& img, int x0, int y0, int x1, int y1, Rgba c);
 void round_rect(Image& img, int x, int y, int w, int h, int r, Rgba c);
 // Every transparent pixel touching an opaque one (4-neighbours) becomes c.
 void outline(Image& img, Rgba c);
+// Every transparent pixel walled in by drawn ones (the counters of an O or a G)
+// becomes c.
+void fill_holes(Image& img, Rgba c);
 
 // 4x4 Bayer threshold in [0, 1).
 float bayer(int x, int y);

@@ -1,6 +1,7 @@
 // The level sheet: each race level's scene drawn over the ground its table
 // gives, the sentinel's pole, heads and gaze, the two endings, the bonus level,
 // the falling glyphs and the sweeping bars.
+#include <algorithm>
 #include <cmath>
 
 #include "gfx_font.h"
@@ -71,22 +72,23 @@ Image glyph_picture(int which) {
     return g;
 }
 
-// A soft band of light, brightest along its middle, in scanlines.
-Image bar_picture(const SheetRect& r, Rgba colour, int peak) {
+// A soft beam of light sweeping the scene: its glow fades smoothly to nothing
+// at its top and bottom edges, and slanting shafts run across it as if the
+// light fell through gaps in the clouds. Never opaque, no hard line.
+Image bar_picture(const SheetRect& r, Rgba colour, int peak, int seed) {
     Image bar(r.w, r.h);
     for (int y = 0; y < r.h; ++y) {
         const float t = std::fabs(2.f * (y + 0.5f) / static_cast<float>(r.h) - 1.f);
-        int alpha = static_cast<int>(static_cast<float>(peak) * (1.f - t * t));
-        if (y % 2) alpha = alpha * 2 / 3;
+        const float glow = (1.f - t * t) * (1.f - t * t);
         for (int x = 0; x < r.w; ++x) {
-            // A slow shimmer along the band.
-            const int a = alpha + static_cast<int>(8.f * std::sin(x * 0.05f + y * 0.3f));
-            bar.put(x, y, with_alpha(colour, std::max(a, 6)));
+            const float slant = static_cast<float>(x + seed) + 0.8f * static_cast<float>(y);
+            const float shafts = 0.55f + 0.45f * std::sin(slant * 0.045f) * std::sin(slant * 0.017f + 1.f);
+            const float a = static_cast<float>(peak) * glow * shafts;
+            // Dithered, so the faint ends fade out instead of stopping at a step.
+            const int alpha = static_cast<int>(a + bayer(x, y));
+            bar.put(x, y, with_alpha(colour, std::clamp(alpha, 0, 120)));
         }
     }
-    const int mid = r.h / 2;
-    for (int x = 0; x < r.w; ++x)
-        bar.put(x, mid, with_alpha(pal::WHITE, peak + 30));
     return bar;
 }
 
@@ -118,25 +120,49 @@ void podium(Image& img, int x, int top, int w, int bottom, const std::string& pl
     img.fill(x, top, w, bottom - top, face);
     img.fill(x, top, w, 2, pal::WHITE);
     img.fill(x + w - 4, top + 2, 4, bottom - top - 2, mix(face, pal::INK, 0.3f));
-    draw_text_centered(img, x + w / 2, top + 8, place, plain(pal::INK, 2));
+    // The figure in the middle of the block's face, under its lit edge.
+    const int figure = FONT_CAP * 2;
+    draw_text_centered(img, x + w / 2, top + 2 + (bottom - top - 2 - figure) / 2, place, plain(pal::INK, 2));
 }
 
+// A gold cup with two ring handles on a stem and foot, standing on a wooden plinth.
 void trophy(Image& img, float cx, float base) {
     Image t(SCENE_W, SCENE_H);
-    t.fill(static_cast<int>(cx) - 12, static_cast<int>(base) - 6, 24, 6, pal::BRICK);
-    t.fill(static_cast<int>(cx) - 9, static_cast<int>(base) - 10, 18, 4, pal::AMBER);
-    t.fill(static_cast<int>(cx) - 2, static_cast<int>(base) - 20, 4, 10, pal::AMBER);
-    ellipse(t, cx, base - 34.f, 15.f, 16.f, pal::AMBER);
-    t.fill(static_cast<int>(cx) - 15, static_cast<int>(base) - 50, 30, 16, Rgba{});
-    ellipse(t, cx, base - 49.f, 15.f, 4.f, pal::GOLD);
-    ellipse(t, cx, base - 48.f, 12.f, 2.5f, pal::BRICK);
-    capsule(t, cx - 15.f, base - 44.f, cx - 22.f, base - 38.f, 2.f, pal::AMBER);
-    capsule(t, cx - 22.f, base - 38.f, cx - 13.f, base - 28.f, 2.f, pal::AMBER);
-    capsule(t, cx + 15.f, base - 44.f, cx + 22.f, base - 38.f, 2.f, pal::AMBER);
-    capsule(t, cx + 22.f, base - 38.f, cx + 13.f, base - 28.f, 2.f, pal::AMBER);
-    ellipse(t, cx - 6.f, base - 36.f, 3.f, 8.f, pal::GOLD);
-    t.fill(static_cast<int>(cx) - 7, static_cast<int>(base) - 40, 2, 6, pal::CREAM);
-    draw_text_centered(t, static_cast<int>(cx) + 1, static_cast<int>(base) - 39, "1", plain(pal::BRICK, 1));
+    const int x = static_cast<int>(cx), b = static_cast<int>(base);
+    t.fill(x - 15, b - 9, 30, 9, pal::EARTH);
+    t.fill(x - 15, b - 9, 30, 1, pal::CLAY);
+    t.fill(x - 6, b - 6, 12, 3, pal::GOLD);
+    polygon(t, {cx - 10.f, base - 9.f, cx + 10.f, base - 9.f, cx + 5.f, base - 13.f, cx - 5.f, base - 13.f},
+            pal::AMBER);
+    t.fill(x - 2, b - 22, 4, 10, pal::AMBER);
+    ellipse(t, cx, base - 17.f, 4.5f, 2.f, pal::GOLD);
+    // Handles: rings either side of the bowl.
+    const float rim_y = base - 48.f;
+    for (int y = b - 48; y < b - 24; ++y)
+        for (int side = -1; side <= 1; side += 2)
+            for (int dx = 10; dx < 26; ++dx) {
+                const float hx = dx - 16.f, hy = y + 0.5f - (base - 39.f);
+                const float d2 = hx * hx + hy * hy;
+                if (d2 >= 3.5f * 3.5f && d2 <= 6.5f * 6.5f) t.put(x + side * dx, y, pal::AMBER);
+            }
+    // The bowl: the lower half of a tall ellipse, lit on its left.
+    for (int y = static_cast<int>(rim_y); y < b - 20; ++y)
+        for (int px = x - 17; px <= x + 17; ++px) {
+            const float u = (px + 0.5f - cx) / 16.5f, v = (y + 0.5f - rim_y) / 27.f;
+            if (u * u + v * v > 1.f) continue;
+            Rgba c = u < -0.55f ? pal::CREAM : (u < -0.25f ? pal::GOLD : (u > 0.6f ? pal::CLAY : pal::AMBER));
+            t.put(px, y, c);
+        }
+    ellipse(t, cx, rim_y, 16.5f, 3.f, pal::GOLD);
+    ellipse(t, cx, rim_y, 13.5f, 1.6f, pal::CLAY);
+    // A star on its front.
+    std::vector<float> star;
+    for (int i = 0; i < 10; ++i) {
+        const float a = -1.5708f + i * 0.62832f, radius = i % 2 ? 2.6f : 6.f;
+        star.push_back(cx + 1.f + std::cos(a) * radius);
+        star.push_back(base - 36.f + std::sin(a) * radius);
+    }
+    polygon(t, star, pal::CREAM);
     outline(t, pal::INK);
     img.draw(t, 0, 0);
 }
@@ -157,39 +183,47 @@ Image ending_picture(int difficulty) {
     Image img(SCENE_W, SCENE_H);
     Rng rng(difficulty ? 9102 : 9101);
     const Ground g = rolling_ground(236, 10.f, difficulty ? 77u : 76u);
-    const TextStyle body = plain_shadowed(pal::WHITE, pal::INK, 1);
+    // The sun or the moon sits lower than on the race levels: the title has the top.
+    const float sky_dy = 62.f;
+    const TextStyle body = plain_shadowed(pal::GOLD, pal::INK, 1);
+    // The words under the title lie on a dark plate, clear of the confetti.
+    auto words = [&img, &body](const char* line1, Rgba colour1, const char* line2) {
+        Image plate(SCENE_W, SCENE_H);  // laid over the scene, which shows a little through it
+        plaque(plate, 64, 50, 352, 46, with_alpha(pal::NIGHT, 220), pal::GOLD);
+        img.draw(plate, 0, 0);
+        draw_text_centered(img, 240, 58, line1, plain_shadowed(colour1, pal::INK, 2));
+        draw_text_centered(img, 240, 80, line2, body);
+    };
     if (difficulty == 0) {
-        paint_scene(img, Scene::Meadow, g, 4100);
-        const float balloons[][2] = {{60, 130}, {96, 112}, {392, 120}, {428, 140}, {350, 104}, {130, 150}};
+        paint_scene(img, Scene::Meadow, g, 4100, sky_dy);
+        const float balloons[][2] = {{60, 130}, {96, 112}, {392, 124}, {446, 150}, {350, 110}, {130, 150}};
         const Rgba bodies[][2] = {{pal::RED, pal::PINK},    {pal::SKY, pal::ICE},    {pal::GOLD, pal::CREAM},
                                   {pal::VIOLET, pal::PINK}, {pal::GRASS, pal::LIME}, {pal::ORANGE, pal::CREAM}};
         for (int i = 0; i < 6; ++i)
             balloon(img, balloons[i][0], balloons[i][1], bodies[i][0], bodies[i][1]);
         confetti(img, rng, 160, 200);
-        // The podium: the player first, the green rival second.
+        // The podium: the player first, the rival of the last levels second.
         podium(img, 200, 196, 80, 240, "1", pal::GOLD);
         podium(img, 126, 212, 74, 240, "2", pal::MIST);
         podium(img, 280, 220, 74, 240, "3", pal::TAN);
         draw_runner(img, 240.f, 195.f, 1.f, 5, 0);
         draw_runner(img, 163.f, 211.f, 1.f, 11, RUNNER_ROW_ENDING);
         draw_runner(img, 317.f, 219.f, 1.f, 2, 5);
-        draw_text_centered(img, 240, 14, "CONGRATULATIONS!",
+        draw_text_centered(img, 240, 10, "CONGRATULATIONS!",
                            title_style(2, 1, {pal::CREAM, pal::GOLD, pal::AMBER, pal::ORANGE}, pal::WINE));
-        draw_text_centered(img, 240, 56, "You outran every watcher!", plain_shadowed(pal::WHITE, pal::INK, 2));
-        draw_text_centered(img, 240, 80, "EASY mode cleared. Now try HARD...", body);
+        words("You outran every watcher!", pal::WHITE, "EASY mode cleared. Now try HARD...");
     } else {
-        paint_scene(img, Scene::Town, g, 4200);
-        firework(img, 70.f, 120.f, 30.f, pal::PINK, pal::WHITE);
-        firework(img, 410.f, 110.f, 34.f, pal::AQUA, pal::WHITE);
-        firework(img, 350.f, 170.f, 20.f, pal::GOLD, pal::CREAM);
+        paint_scene(img, Scene::Town, g, 4200, sky_dy);
+        firework(img, 66.f, 130.f, 30.f, pal::PINK, pal::WHITE);
+        firework(img, 336.f, 134.f, 24.f, pal::AQUA, pal::WHITE);
+        firework(img, 392.f, 182.f, 18.f, pal::GOLD, pal::CREAM);
         firework(img, 130.f, 180.f, 18.f, pal::LIME, pal::WHITE);
         trophy(img, 240.f, static_cast<float>(g.top[240]) + 2.f);
         draw_runner(img, 200.f, static_cast<float>(g.feet(200)), 1.f, 5, 0);
         draw_runner(img, 290.f, static_cast<float>(g.feet(290)), 1.f, 13, RUNNER_ROW_ENDING);
-        draw_text_centered(img, 240, 14, "CONGRATULATIONS!",
+        draw_text_centered(img, 240, 10, "CONGRATULATIONS!",
                            title_style(2, 1, {pal::WHITE, pal::ICE, pal::AIR, pal::SKY}, pal::NAVY));
-        draw_text_centered(img, 240, 56, "HARD mode cleared!", plain_shadowed(pal::GOLD, pal::INK, 2));
-        draw_text_centered(img, 240, 80, "You are the true champion of Pelune.", body);
+        words("HARD mode cleared!", pal::GOLD, "You are the true champion of Pelune.");
     }
     draw_text_centered(img, 240, SCENE_H - 13, "Press Return", plain_shadowed(pal::CREAM, pal::INK, 1));
     return img;
@@ -220,29 +254,31 @@ Image sentinel_pole() {
 }
 
 Image sentinel_head(int state) {
+    // Calm grey while idle, amber while it warns (both blink pictures), red only
+    // while it watches: the colour alone tells how close the danger is.
+    struct Look {
+        Rgba shell_dark, shell, shell_light, bulb;
+    };
+    const Look looks[4] = {
+        {pal::SLATE, pal::STONE, pal::MIST, pal::STONE},
+        {pal::CLAY, pal::AMBER, pal::GOLD, pal::GOLD},
+        {pal::ORANGE, pal::GOLD, pal::CREAM, pal::AMBER},
+        {pal::WINE, pal::BRICK, pal::RED, pal::RED},
+    };
+    const Look& look = looks[state];
     Image head(LVL_HEAD[0].w, LVL_HEAD[0].h);
     const float cx = HEAD_CX, cy = HEAD_CY, r = HEAD_R;
-    Rgba shell_dark = pal::SLATE, shell = pal::STONE, shell_light = pal::MIST;
-    Rgba bulb = pal::STONE;
-    if (state == 1) bulb = pal::GOLD;
-    if (state == 2) {
-        shell_dark = pal::WINE;
-        shell = pal::BRICK;
-        shell_light = pal::RED;
-        bulb = pal::RED;
-    }
-    if (state == 3) bulb = pal::RED;
     // Antenna with its signal light.
     capsule(head, cx, cy - r, cx, 5.f, 1.f, pal::DUSK);
-    if (state > 0) disc(head, cx, 4.f, 4.5f, with_alpha(bulb, 90));
-    disc(head, cx, 4.f, 2.6f, bulb);
+    if (state > 0) disc(head, cx, 4.f, 4.5f, with_alpha(look.bulb, 90));
+    disc(head, cx, 4.f, 2.6f, look.bulb);
     head.put(static_cast<int>(cx) - 1, 3, pal::WHITE);
     // Ear bolts, shell, highlight.
-    disc(head, cx - r, cy + 1.f, 3.5f, shell_dark);
-    disc(head, cx + r, cy + 1.f, 3.5f, shell_dark);
-    disc(head, cx, cy, r, shell_dark);
-    disc(head, cx - 1.5f, cy - 1.5f, r - 2.f, shell);
-    disc(head, cx - 6.f, cy - 8.f, 4.f, shell_light);
+    disc(head, cx - r, cy + 1.f, 3.5f, look.shell_dark);
+    disc(head, cx + r, cy + 1.f, 3.5f, look.shell_dark);
+    disc(head, cx, cy, r, look.shell_dark);
+    disc(head, cx - 1.5f, cy - 1.5f, r - 2.f, look.shell);
+    disc(head, cx - 6.f, cy - 8.f, 4.f, look.shell_light);
     head.put(static_cast<int>(cx) - 7, static_cast<int>(cy) - 10, pal::WHITE);
     // The visor the eyes look through.
     ellipse(head, cx, cy + 3.f, 13.f, 7.f, pal::INK);
@@ -250,27 +286,27 @@ Image sentinel_head(int state) {
     const float ey = cy + 3.f;
     const float eyes[2] = {cx - 6.f, cx + 6.f};
     for (float ex : eyes) {
+        const int x = static_cast<int>(ex), y = static_cast<int>(ey);
         switch (state) {
-            case 0:  // asleep: closed lids
-                head.fill(static_cast<int>(ex) - 3, static_cast<int>(ey) + 1, 6, 1, pal::STONE);
-                head.put(static_cast<int>(ex) - 4, static_cast<int>(ey), pal::STONE);
-                head.put(static_cast<int>(ex) + 3, static_cast<int>(ey), pal::STONE);
-                break;
-            case 1:  // awake: round yellow eyes
-                disc(head, ex, ey, 3.6f, pal::GOLD);
-                head.fill(static_cast<int>(ex), static_cast<int>(ey) - 1, 2, 2, pal::INK);
-                head.put(static_cast<int>(ex) - 2, static_cast<int>(ey) - 2, pal::WHITE);
-                break;
-            case 2:  // alarmed: red eyes, narrowed
-                disc(head, ex, ey, 3.6f, pal::RED);
-                head.fill(static_cast<int>(ex) - 4, static_cast<int>(ey) - 4, 9, 2, pal::NIGHT);
-                head.fill(static_cast<int>(ex), static_cast<int>(ey) - 1, 2, 2, pal::INK);
-                break;
-            default:  // watching: glowing
-                disc(head, ex, ey, 5.f, with_alpha(pal::RED, 120));
-                disc(head, ex, ey, 3.8f, pal::RED);
-                disc(head, ex, ey, 2.2f, pal::CREAM);
-                break;
+        case 0:  // asleep: closed lids
+            head.fill(x - 3, y + 1, 6, 1, pal::STONE);
+            head.put(x - 4, y, pal::STONE);
+            head.put(x + 3, y, pal::STONE);
+            break;
+        case 1:  // waking: round yellow eyes
+            disc(head, ex, ey, 3.6f, pal::GOLD);
+            head.fill(x, y - 1, 2, 2, pal::INK);
+            head.put(x - 2, y - 2, pal::WHITE);
+            break;
+        case 2:  // about to look: wide eyes, pupils small
+            disc(head, ex, ey, 4.2f, pal::CREAM);
+            head.fill(x, y, 1, 1, pal::INK);
+            break;
+        default:  // watching: glowing red
+            disc(head, ex, ey, 5.f, with_alpha(pal::RED, 120));
+            disc(head, ex, ey, 3.8f, pal::RED);
+            disc(head, ex, ey, 2.2f, pal::CREAM);
+            break;
         }
     }
     outline(head, pal::INK);
@@ -308,8 +344,8 @@ Image level_sheet() {
         sheet.copy(sentinel_head(state), LVL_HEAD[state].x, LVL_HEAD[state].y);
     for (int i = 0; i < 2; ++i)
         sheet.copy(glyph_picture(i), LVL_GLYPH[i].x, LVL_GLYPH[i].y);
-    sheet.copy(bar_picture(LVL_BAR[0], pal::CREAM, 52), LVL_BAR[0].x, LVL_BAR[0].y);
-    sheet.copy(bar_picture(LVL_BAR[1], pal::ICE, 46), LVL_BAR[1].x, LVL_BAR[1].y);
-    sheet.copy(bar_picture(LVL_BAR[2], pal::PINK, 40), LVL_BAR[2].x, LVL_BAR[2].y);
+    sheet.copy(bar_picture(LVL_BAR[0], pal::CREAM, 60, 0), LVL_BAR[0].x, LVL_BAR[0].y);
+    sheet.copy(bar_picture(LVL_BAR[1], pal::GOLD, 44, 150), LVL_BAR[1].x, LVL_BAR[1].y);
+    sheet.copy(bar_picture(LVL_BAR[2], pal::WHITE, 36, 300), LVL_BAR[2].x, LVL_BAR[2].y);
     return sheet;
 }

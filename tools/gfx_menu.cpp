@@ -112,13 +112,14 @@ Image credits_panel() {
 Image how_to_play_page() {
     Image img(MENU_PAGE.w, MENU_PAGE.h);
     dither_ramp(img, 0, 0, img.w() - 1, img.h() - 1, {pal::NAVY, pal::NIGHT, pal::INK});
-    plaque(img, 4, 44, 226, 204, with_alpha(pal::NIGHT, 255), pal::GOLD);
-    plaque(img, 236, 44, 240, 204, with_alpha(pal::NIGHT, 255), pal::AQUA);
-    draw_text_centered(img, 240, 8, "HOW TO PLAY",
+    plaque(img, 4, 40, 232, 212, with_alpha(pal::NIGHT, 255), pal::GOLD);
+    plaque(img, 240, 40, 236, 212, with_alpha(pal::NIGHT, 255), pal::AQUA);
+    draw_text_centered(img, 240, 4, "HOW TO PLAY",
                        title_style(2, 1, {pal::CREAM, pal::GOLD, pal::AMBER, pal::ORANGE}, pal::BRICK));
+    const TextStyle heading = plain_shadowed(pal::GOLD, pal::INK, 1);
 
-    // Keys.
-    draw_text(img, 16, 54, "KEYS", plain_shadowed(pal::GOLD, pal::INK, 2));
+    // Keys, then the gamepad.
+    draw_text(img, 14, 49, "KEYBOARD", heading);
     struct Key {
         const char* cap;
         int width;
@@ -126,45 +127,59 @@ Image how_to_play_page() {
     };
     const Key keys[] = {
         {GLYPH_RIGHT, 20, "hold to run, let go to stop"},
-        {"Space", 36, "pause, go on"},
-        {"Return", 40, "choose, next level"},
+        {"Space", 36, "pause, carry on"},
+        {"Return", 40, "choose, go on"},
         {"Backspace", 56, "skip the level"},
         {"Left Ctrl", 56, "rain on or off"},
+        {"F11", 24, "full screen (or Alt+Return)"},
         {"Esc", 26, "quit the game"},
     };
-    int y = 76;
+    int y = 61;
     for (const Key& k : keys) {
-        key_cap(img, 16, y, k.width, k.cap);
-        draw_text(img, 20 + k.width, y + 4, k.what, SMALL);
-        y += 22;
+        key_cap(img, 14, y, k.width, k.cap);
+        draw_text(img, 18 + k.width, y + 4, k.what, SMALL);
+        y += 17;
     }
-    draw_text(img, 16, 212, GLYPH_UP " " GLYPH_DOWN " and Return in the menus.",
-              plain_shadowed(pal::MIST, pal::INK, 1));
+    draw_text(img, 14, 183, "GAMEPAD", heading);
+    const char* const pad[] = {
+        "D-pad or stick: " GLYPH_RIGHT " run, " GLYPH_UP " " GLYPH_DOWN " move",
+        "A or Start: as Return",
+        "B: as Space (pause)",
+        "Back or Select: rain",
+    };
+    y = 195;
+    for (const char* line : pad) {
+        draw_text(img, 14, y, line, SMALL);
+        y += 11;
+    }
 
-    // Rules, with the sentinel's moods.
-    draw_text(img, 248, 54, "RULES", plain_shadowed(pal::AQUA, pal::INK, 2));
-    const char* const moods[3] = {"asleep: run", "blinking", "watching!"};
+    // Rules, with the sentinel's three moods as the race shows them.
+    draw_text(img, 250, 49, "RULES", plain_shadowed(pal::AQUA, pal::INK, 1));
+    const int states[3] = {0, 1, 3};
+    const char* const moods[3] = {"asleep: run", "waking: stop", "watching!"};
     const Rgba mood_colours[3] = {pal::LIME, pal::GOLD, pal::RED};
     for (int i = 0; i < 3; ++i) {
-        const int x = 252 + i * 74;
-        img.draw(sentinel_head(i == 2 ? 3 : i), x, 70);
-        draw_text_centered(img, x + 26, 124, moods[i], plain_shadowed(mood_colours[i], pal::INK, 1));
+        const int x = 254 + i * 74;
+        img.draw(sentinel_head(states[i]), x, 56);
+        draw_text_centered(img, x + 26, 110, moods[i], plain_shadowed(mood_colours[i], pal::INK, 1));
     }
     const char* const rules[] = {
-        "Beat your rival to the flag.",
-        "When a sentinel watches, do not",
-        "move in its gaze, or back to the",
-        "start you go!",
-        "Run on " GLYPH_RIGHT " before GO! and it is a",
-        "false start: your legs are tied.",
-        "Hard: you slide down the slopes.",
+        "Reach the flag before your rival.",
+        "When a sentinel is watching, do",
+        "not move where it looks, or it",
+        "sends you back.",
+        "Run before GO! and you make a",
+        "false start: your legs are tied",
+        "for a moment.",
+        "On HARD, you slide down slopes",
+        "when you let go of " GLYPH_RIGHT ".",
     };
-    y = 142;
+    y = 126;
     for (const char* line : rules) {
-        draw_text(img, 248, y, line, SMALL);
-        y += 13;
+        draw_text(img, 250, y, line, SMALL);
+        y += 12;
     }
-    draw_text_centered(img, 240, 256, "Press Return to go back", plain_shadowed(pal::CREAM, pal::INK, 1));
+    draw_text_centered(img, 240, 258, "Press Return to go back", plain_shadowed(pal::CREAM, pal::INK, 1));
     return img;
 }
 

@@ -18,18 +18,20 @@ struct Outfit {
     Rgba shoes;
 };
 
-// Row 0 the player; row n the computer of level n (row 2 also races the bonus level).
+// Row 0 the player; row n the computer of level n (row 2 also races the bonus
+// level and stands on the endings). Each rival's shirt stands out from its
+// level's scene: warm on green and blue, cool on sand and rock, light on dark.
 const Outfit OUTFITS[RUNNER_ROWS] = {
     {pal::DEEP, pal::BLUE, pal::SKY, pal::NAVY, pal::GOLD, pal::EARTH, pal::WHITE},
-    {pal::BRICK, pal::RED, pal::ORANGE, pal::WINE, pal::WHITE, pal::SOIL, pal::INK},
-    {pal::LEAF, pal::GRASS, pal::LIME, pal::FOREST, pal::ORANGE, pal::CLAY, pal::WHITE},
-    {pal::RED, pal::ORANGE, pal::AMBER, pal::EARTH, pal::SKY, pal::SOIL, pal::NAVY},
-    {pal::PLUM, pal::VIOLET, pal::ORCHID, pal::DUSK, pal::GOLD, pal::INK, pal::PALE},
-    {pal::ABYSS, pal::TEAL, pal::AQUA, pal::NAVY, pal::PINK, pal::EARTH, pal::WHITE},
-    {pal::ORCHID, pal::PINK, pal::WHITE, pal::PLUM, pal::AQUA, pal::GOLD, pal::DUSK},
-    {pal::AMBER, pal::GOLD, pal::CREAM, pal::CLAY, pal::RED, pal::SOIL, pal::BRICK},
-    {pal::NIGHT, pal::DUSK, pal::SLATE, pal::INK, pal::RED, pal::INK, pal::RED},
-    {pal::MIST, pal::PALE, pal::WHITE, pal::SLATE, pal::BLUE, pal::TAN, pal::DEEP},
+    {pal::BRICK, pal::RED, pal::ORANGE, pal::WINE, pal::WHITE, pal::SOIL, pal::INK},        // meadow
+    {pal::BRICK, pal::ORANGE, pal::AMBER, pal::WINE, pal::WHITE, pal::SOIL, pal::WHITE},    // forest
+    {pal::ABYSS, pal::TEAL, pal::AQUA, pal::NAVY, pal::PINK, pal::EARTH, pal::WHITE},       // desert
+    {pal::LEAF, pal::GRASS, pal::LIME, pal::FOREST, pal::GOLD, pal::INK, pal::PALE},        // canyon
+    {pal::BRICK, pal::RED, pal::PINK, pal::NAVY, pal::GOLD, pal::SOIL, pal::WHITE},         // snow
+    {pal::ORCHID, pal::PINK, pal::WHITE, pal::PLUM, pal::AQUA, pal::GOLD, pal::DUSK},       // town
+    {pal::AMBER, pal::GOLD, pal::CREAM, pal::CLAY, pal::RED, pal::SOIL, pal::BRICK},        // cave
+    {pal::MIST, pal::PALE, pal::WHITE, pal::DEEP, pal::RED, pal::INK, pal::AQUA},           // volcano
+    {pal::PLUM, pal::VIOLET, pal::ORCHID, pal::NIGHT, pal::GOLD, pal::INK, pal::GOLD},      // skyway
 };
 
 struct Point {

@@ -283,10 +283,10 @@ const GroundStyle MEADOW_GROUND = {
     .pebble = pal::TAN, .pebble_light = pal::SAND,
     .tufts = 14, .tuft = pal::GRASS, .tuft_tip = pal::LIME};
 
-void meadow(Image& img, const Ground& g, std::uint32_t seed) {
+void meadow(Image& img, const Ground& g, std::uint32_t seed, float sky_dy) {
     Rng rng(seed);
     dither_ramp(img, 0, 0, SCENE_W - 1, SCENE_H - 1, {pal::SKY, pal::AIR, pal::ICE});
-    sun(img, 428.f, 40.f, 17.f, pal::CREAM, pal::GOLD, pal::WHITE);
+    sun(img, 428.f, 40.f + sky_dy, 17.f, pal::CREAM, pal::GOLD, pal::WHITE);
     cloud(img, 80.f, 48.f, 70.f, pal::WHITE, pal::PALE, pal::ICE, seed + 1);
     cloud(img, 230.f, 30.f, 46.f, pal::WHITE, pal::PALE, pal::ICE, seed + 2);
     cloud(img, 330.f, 74.f, 58.f, pal::WHITE, pal::PALE, pal::ICE, seed + 3);
@@ -440,11 +440,11 @@ const GroundStyle TOWN_GROUND = {
     .pebble = pal::WINE, .pebble_light = pal::RED,
     .tufts = 0, .tuft = pal::STONE, .tuft_tip = pal::MIST};
 
-void town(Image& img, const Ground& g, std::uint32_t seed) {
+void town(Image& img, const Ground& g, std::uint32_t seed, float sky_dy) {
     Rng rng(seed);
     dither_ramp(img, 0, 0, SCENE_W - 1, SCENE_H - 1, {pal::INK, pal::NAVY, pal::DEEP, pal::VIOLET});
     stars(img, rng, 140, 150, pal::SLATE, pal::PALE);
-    moon(img, 428.f, 46.f, 20.f, pal::CREAM, pal::SAND, pal::CREAM);
+    moon(img, 428.f, 46.f + sky_dy, 20.f, pal::CREAM, pal::SAND, pal::CREAM);
     // Far towers, then near houses.
     for (int x = -10; x < SCENE_W; x += rng.range(22, 40)) {
         const int w = rng.range(18, 34);
@@ -664,10 +664,10 @@ Scene scene_of_level(int number) {
     }
 }
 
-void paint_scene(Image& img, Scene scene, const Ground& ground, std::uint32_t seed) {
+void paint_scene(Image& img, Scene scene, const Ground& ground, std::uint32_t seed, float sky_dy) {
     switch (scene) {
         case Scene::Meadow:
-            meadow(img, ground, seed);
+            meadow(img, ground, seed, sky_dy);
             break;
         case Scene::Forest:
             forest(img, ground, seed);
@@ -682,7 +682,7 @@ void paint_scene(Image& img, Scene scene, const Ground& ground, std::uint32_t se
             snow(img, ground, seed);
             break;
         case Scene::Town:
-            town(img, ground, seed);
+            town(img, ground, seed, sky_dy);
             break;
         case Scene::Cave:
             cave(img, ground, seed);
