@@ -72,21 +72,23 @@ Image glyph_picture(int which) {
     return g;
 }
 
-// A soft beam of light sweeping the scene: its glow fades smoothly to nothing
-// at its top and bottom edges, and slanting shafts run across it as if the
-// light fell through gaps in the clouds. Never opaque, no hard line.
+// A soft beam of light sweeping the scene, made of slanting rays as if the sun
+// fell through gaps in the clouds: each ray fades smoothly to nothing at the
+// band's top and bottom edges and between its neighbours. Never opaque, no
+// hard line.
 Image bar_picture(const SheetRect& r, Rgba colour, int peak, int seed) {
     Image bar(r.w, r.h);
     for (int y = 0; y < r.h; ++y) {
         const float t = std::fabs(2.f * (y + 0.5f) / static_cast<float>(r.h) - 1.f);
         const float glow = (1.f - t * t) * (1.f - t * t);
         for (int x = 0; x < r.w; ++x) {
-            const float slant = static_cast<float>(x + seed) + 0.8f * static_cast<float>(y);
-            const float shafts = 0.55f + 0.45f * std::sin(slant * 0.045f) * std::sin(slant * 0.017f + 1.f);
-            const float a = static_cast<float>(peak) * glow * shafts;
+            const float slant = static_cast<float>(x + seed) + 1.2f * static_cast<float>(y);
+            const float ray = 0.5f + 0.5f * std::sin(slant * 0.16f);
+            const float swell = 0.6f + 0.4f * std::sin(slant * 0.021f + 1.f);
+            const float a = static_cast<float>(peak) * glow * (0.25f + 0.75f * ray * ray * ray) * swell;
             // Dithered, so the faint ends fade out instead of stopping at a step.
             const int alpha = static_cast<int>(a + bayer(x, y));
-            bar.put(x, y, with_alpha(colour, std::clamp(alpha, 0, 120)));
+            bar.put(x, y, with_alpha(colour, std::clamp(alpha, 0, 140)));
         }
     }
     return bar;
@@ -344,8 +346,8 @@ Image level_sheet() {
         sheet.copy(sentinel_head(state), LVL_HEAD[state].x, LVL_HEAD[state].y);
     for (int i = 0; i < 2; ++i)
         sheet.copy(glyph_picture(i), LVL_GLYPH[i].x, LVL_GLYPH[i].y);
-    sheet.copy(bar_picture(LVL_BAR[0], pal::CREAM, 60, 0), LVL_BAR[0].x, LVL_BAR[0].y);
-    sheet.copy(bar_picture(LVL_BAR[1], pal::GOLD, 44, 150), LVL_BAR[1].x, LVL_BAR[1].y);
-    sheet.copy(bar_picture(LVL_BAR[2], pal::WHITE, 36, 300), LVL_BAR[2].x, LVL_BAR[2].y);
+    sheet.copy(bar_picture(LVL_BAR[0], pal::CREAM, 96, 0), LVL_BAR[0].x, LVL_BAR[0].y);
+    sheet.copy(bar_picture(LVL_BAR[1], pal::GOLD, 72, 150), LVL_BAR[1].x, LVL_BAR[1].y);
+    sheet.copy(bar_picture(LVL_BAR[2], pal::WHITE, 60, 300), LVL_BAR[2].x, LVL_BAR[2].y);
     return sheet;
 }
