@@ -210,7 +210,7 @@ Image ending_picture(int difficulty) {
         podium(img, 280, 220, 74, 240, "3", pal::TAN);
         draw_runner(img, 240.f, 195.f, 1.f, 5, 0);
         draw_runner(img, 163.f, 211.f, 1.f, 11, RUNNER_ROW_ENDING);
-        draw_runner(img, 317.f, 219.f, 1.f, 2, 5);
+        draw_runner(img, 317.f, 219.f, 1.f, 2, 3);
         draw_text_centered(img, 240, 10, "CONGRATULATIONS!",
                            title_style(2, 1, {pal::CREAM, pal::GOLD, pal::AMBER, pal::ORANGE}, pal::WINE));
         words("You outran every watcher!", pal::WHITE, "EASY mode cleared. Now try HARD...");
