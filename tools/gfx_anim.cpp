@@ -45,7 +45,8 @@ Image go_picture(const SheetRect& r) {
     // The word on its own first, so the holes of the G and the O can be filled:
     // nothing of the race shows through them.
     Image word(r.w, r.h);
-    draw_text_centered(word, static_cast<int>(cx), static_cast<int>(cy) - caps / 2 - 3, "GO!", style);
+    draw_text_centered(word, static_cast<int>(cx), static_cast<int>(cy) - caps / 2 - 3, "GO!",
+                       style);
     fill_holes(word, pal::FOREST);
     img.draw(word, 0, 0);
     return img;
@@ -110,8 +111,9 @@ Image anim_sheet() {
     put(ANIM_GO, go_picture(ANIM_GO));
     put(ANIM_PAUSE, banner_picture(ANIM_PAUSE, "PAUSE", {pal::WHITE, pal::ICE, pal::AIR, pal::SKY}, pal::SKY,
                                    "Return: leave the race for the menu", "Space: go on"));
-    put(ANIM_WON, banner_picture(ANIM_WON, "YOU WIN!", {pal::CREAM, pal::GOLD, pal::AMBER, pal::ORANGE}, pal::GOLD,
-                                 "First to the flag, and nobody saw a thing.", "Return: go on"));
+    put(ANIM_WON,
+        banner_picture(ANIM_WON, "YOU WIN!", {pal::CREAM, pal::GOLD, pal::AMBER, pal::ORANGE},
+                       pal::GOLD, "First to the flag, and nobody saw a thing.", "Return: go on"));
     put(ANIM_LOST, banner_picture(ANIM_LOST, "YOU LOSE", {pal::PINK, pal::RED, pal::BRICK, pal::WINE}, pal::RED,
                                   "Your rival reached the flag first.", "Space: menu"));
     put(ANIM_FALSE_START,

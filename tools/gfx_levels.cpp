@@ -85,7 +85,8 @@ Image bar_picture(const SheetRect& r, Rgba colour, int peak, int seed) {
             const float slant = static_cast<float>(x + seed) + 1.2f * static_cast<float>(y);
             const float ray = 0.5f + 0.5f * std::sin(slant * 0.16f);
             const float swell = 0.6f + 0.4f * std::sin(slant * 0.021f + 1.f);
-            const float a = static_cast<float>(peak) * glow * (0.25f + 0.75f * ray * ray * ray) * swell;
+            const float a =
+                static_cast<float>(peak) * glow * (0.25f + 0.75f * ray * ray * ray) * swell;
             // Dithered, so the faint ends fade out instead of stopping at a step.
             const int alpha = static_cast<int>(a + bayer(x, y));
             bar.put(x, y, with_alpha(colour, std::clamp(alpha, 0, 140)));
@@ -124,7 +125,8 @@ void podium(Image& img, int x, int top, int w, int bottom, const std::string& pl
     img.fill(x + w - 4, top + 2, 4, bottom - top - 2, mix(face, pal::INK, 0.3f));
     // The figure in the middle of the block's face, under its lit edge.
     const int figure = FONT_CAP * 2;
-    draw_text_centered(img, x + w / 2, top + 2 + (bottom - top - 2 - figure) / 2, place, plain(pal::INK, 2));
+    draw_text_centered(img, x + w / 2, top + 2 + (bottom - top - 2 - figure) / 2, place,
+                       plain(pal::INK, 2));
 }
 
 // A gold cup with two ring handles on a stem and foot, standing on a wooden plinth.
@@ -134,7 +136,9 @@ void trophy(Image& img, float cx, float base) {
     t.fill(x - 15, b - 9, 30, 9, pal::EARTH);
     t.fill(x - 15, b - 9, 30, 1, pal::CLAY);
     t.fill(x - 6, b - 6, 12, 3, pal::GOLD);
-    polygon(t, {cx - 10.f, base - 9.f, cx + 10.f, base - 9.f, cx + 5.f, base - 13.f, cx - 5.f, base - 13.f},
+    polygon(t,
+            {cx - 10.f, base - 9.f, cx + 10.f, base - 9.f, cx + 5.f, base - 13.f, cx - 5.f,
+             base - 13.f},
             pal::AMBER);
     t.fill(x - 2, b - 22, 4, 10, pal::AMBER);
     ellipse(t, cx, base - 17.f, 4.5f, 2.f, pal::GOLD);
@@ -152,7 +156,8 @@ void trophy(Image& img, float cx, float base) {
         for (int px = x - 17; px <= x + 17; ++px) {
             const float u = (px + 0.5f - cx) / 16.5f, v = (y + 0.5f - rim_y) / 27.f;
             if (u * u + v * v > 1.f) continue;
-            Rgba c = u < -0.55f ? pal::CREAM : (u < -0.25f ? pal::GOLD : (u > 0.6f ? pal::CLAY : pal::AMBER));
+            Rgba c = u < -0.55f ? pal::CREAM
+                                : (u < -0.25f ? pal::GOLD : (u > 0.6f ? pal::CLAY : pal::AMBER));
             t.put(px, y, c);
         }
     ellipse(t, cx, rim_y, 16.5f, 3.f, pal::GOLD);
@@ -198,7 +203,8 @@ Image ending_picture(int difficulty) {
     };
     if (difficulty == 0) {
         paint_scene(img, Scene::Meadow, g, 4100, sky_dy);
-        const float balloons[][2] = {{60, 130}, {96, 112}, {392, 124}, {446, 150}, {350, 110}, {130, 150}};
+        const float balloons[][2] = {{60, 130},  {96, 112},  {392, 124},
+                                     {446, 150}, {350, 110}, {130, 150}};
         const Rgba bodies[][2] = {{pal::RED, pal::PINK},    {pal::SKY, pal::ICE},    {pal::GOLD, pal::CREAM},
                                   {pal::VIOLET, pal::PINK}, {pal::GRASS, pal::LIME}, {pal::ORANGE, pal::CREAM}};
         for (int i = 0; i < 6; ++i)
@@ -211,8 +217,9 @@ Image ending_picture(int difficulty) {
         draw_runner(img, 240.f, 195.f, 1.f, 5, 0);
         draw_runner(img, 163.f, 211.f, 1.f, 11, RUNNER_ROW_ENDING);
         draw_runner(img, 317.f, 219.f, 1.f, 2, 3);
-        draw_text_centered(img, 240, 10, "CONGRATULATIONS!",
-                           title_style(2, 1, {pal::CREAM, pal::GOLD, pal::AMBER, pal::ORANGE}, pal::WINE));
+        draw_text_centered(
+            img, 240, 10, "CONGRATULATIONS!",
+            title_style(2, 1, {pal::CREAM, pal::GOLD, pal::AMBER, pal::ORANGE}, pal::WINE));
         words("You outran every watcher!", pal::WHITE, "EASY mode cleared. Now try HARD...");
     } else {
         paint_scene(img, Scene::Town, g, 4200, sky_dy);
@@ -223,8 +230,9 @@ Image ending_picture(int difficulty) {
         trophy(img, 240.f, static_cast<float>(g.top[240]) + 2.f);
         draw_runner(img, 200.f, static_cast<float>(g.feet(200)), 1.f, 5, 0);
         draw_runner(img, 290.f, static_cast<float>(g.feet(290)), 1.f, 13, RUNNER_ROW_ENDING);
-        draw_text_centered(img, 240, 10, "CONGRATULATIONS!",
-                           title_style(2, 1, {pal::WHITE, pal::ICE, pal::AIR, pal::SKY}, pal::NAVY));
+        draw_text_centered(
+            img, 240, 10, "CONGRATULATIONS!",
+            title_style(2, 1, {pal::WHITE, pal::ICE, pal::AIR, pal::SKY}, pal::NAVY));
         words("HARD mode cleared!", pal::GOLD, "You are the true champion of Pelune.");
     }
     draw_text_centered(img, 240, SCENE_H - 13, "Press Return", plain_shadowed(pal::CREAM, pal::INK, 1));

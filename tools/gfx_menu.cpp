@@ -114,8 +114,9 @@ Image how_to_play_page() {
     dither_ramp(img, 0, 0, img.w() - 1, img.h() - 1, {pal::NAVY, pal::NIGHT, pal::INK});
     plaque(img, 4, 40, 232, 212, with_alpha(pal::NIGHT, 255), pal::GOLD);
     plaque(img, 240, 40, 236, 212, with_alpha(pal::NIGHT, 255), pal::AQUA);
-    draw_text_centered(img, 240, 4, "HOW TO PLAY",
-                       title_style(2, 1, {pal::CREAM, pal::GOLD, pal::AMBER, pal::ORANGE}, pal::BRICK));
+    draw_text_centered(
+        img, 240, 4, "HOW TO PLAY",
+        title_style(2, 1, {pal::CREAM, pal::GOLD, pal::AMBER, pal::ORANGE}, pal::BRICK));
     const TextStyle heading = plain_shadowed(pal::GOLD, pal::INK, 1);
 
     // Keys, then the gamepad.
@@ -161,7 +162,8 @@ Image how_to_play_page() {
     for (int i = 0; i < 3; ++i) {
         const int x = 254 + i * 74;
         img.draw(sentinel_head(states[i]), x, 56);
-        draw_text_centered(img, x + 26, 110, moods[i], plain_shadowed(mood_colours[i], pal::INK, 1));
+        draw_text_centered(img, x + 26, 110, moods[i],
+                           plain_shadowed(mood_colours[i], pal::INK, 1));
     }
     const char* const rules[] = {
         "Reach the flag before your rival.",
@@ -179,7 +181,8 @@ Image how_to_play_page() {
         draw_text(img, 250, y, line, SMALL);
         y += 12;
     }
-    draw_text_centered(img, 240, 258, "Press Return to go back", plain_shadowed(pal::CREAM, pal::INK, 1));
+    draw_text_centered(img, 240, 258, "Press Return to go back",
+                       plain_shadowed(pal::CREAM, pal::INK, 1));
     return img;
 }
 

@@ -23,15 +23,15 @@ struct Outfit {
 // level's scene: warm on green and blue, cool on sand and rock, light on dark.
 const Outfit OUTFITS[RUNNER_ROWS] = {
     {pal::DEEP, pal::BLUE, pal::SKY, pal::NAVY, pal::GOLD, pal::EARTH, pal::WHITE},
-    {pal::BRICK, pal::RED, pal::ORANGE, pal::WINE, pal::WHITE, pal::SOIL, pal::INK},        // meadow
-    {pal::BRICK, pal::ORANGE, pal::AMBER, pal::WINE, pal::WHITE, pal::SOIL, pal::WHITE},    // forest
-    {pal::ABYSS, pal::TEAL, pal::AQUA, pal::NAVY, pal::PINK, pal::EARTH, pal::WHITE},       // desert
-    {pal::LEAF, pal::GRASS, pal::LIME, pal::FOREST, pal::GOLD, pal::INK, pal::PALE},        // canyon
-    {pal::BRICK, pal::RED, pal::PINK, pal::NAVY, pal::GOLD, pal::SOIL, pal::WHITE},         // snow
-    {pal::ORCHID, pal::PINK, pal::WHITE, pal::PLUM, pal::AQUA, pal::GOLD, pal::DUSK},       // town
-    {pal::AMBER, pal::GOLD, pal::CREAM, pal::CLAY, pal::RED, pal::SOIL, pal::BRICK},        // cave
-    {pal::MIST, pal::PALE, pal::WHITE, pal::DEEP, pal::RED, pal::INK, pal::AQUA},           // volcano
-    {pal::PLUM, pal::VIOLET, pal::ORCHID, pal::NIGHT, pal::GOLD, pal::INK, pal::GOLD},      // skyway
+    {pal::BRICK, pal::RED, pal::ORANGE, pal::WINE, pal::WHITE, pal::SOIL, pal::INK},      // meadow
+    {pal::BRICK, pal::ORANGE, pal::AMBER, pal::WINE, pal::WHITE, pal::SOIL, pal::WHITE},  // forest
+    {pal::ABYSS, pal::TEAL, pal::AQUA, pal::NAVY, pal::PINK, pal::EARTH, pal::WHITE},     // desert
+    {pal::LEAF, pal::GRASS, pal::LIME, pal::FOREST, pal::GOLD, pal::INK, pal::PALE},      // canyon
+    {pal::BRICK, pal::RED, pal::PINK, pal::NAVY, pal::GOLD, pal::SOIL, pal::WHITE},       // snow
+    {pal::ORCHID, pal::PINK, pal::WHITE, pal::PLUM, pal::AQUA, pal::GOLD, pal::DUSK},     // town
+    {pal::AMBER, pal::GOLD, pal::CREAM, pal::CLAY, pal::RED, pal::SOIL, pal::BRICK},      // cave
+    {pal::MIST, pal::PALE, pal::WHITE, pal::DEEP, pal::RED, pal::INK, pal::AQUA},         // volcano
+    {pal::PLUM, pal::VIOLET, pal::ORCHID, pal::NIGHT, pal::GOLD, pal::INK, pal::GOLD},    // skyway
 };
 
 struct Point {

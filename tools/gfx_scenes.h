@@ -32,7 +32,8 @@ enum class Scene { Meadow, Forest, Desert, Canyon, Snow, Town, Cave, Volcano, Sk
 Scene scene_of_level(int number);
 // Paints the whole 480x272 picture: sky, scenery, ground. `sky_dy` lowers the
 // sun or the moon of the meadow and the town, out of the way of a title.
-void paint_scene(Image& img, Scene scene, const Ground& ground, std::uint32_t seed, float sky_dy = 0.f);
+void paint_scene(Image& img, Scene scene, const Ground& ground, std::uint32_t seed,
+                 float sky_dy = 0.f);
 // The stand a sentinel's pole is planted on: from the pole's foot down into the ground.
 void paint_plinth(Image& img, Scene scene, int pole_x, int pole_y, const Ground& ground);
 // The finish post and the chequered line across the track at the finish.

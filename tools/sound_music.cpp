@@ -56,6 +56,7 @@ struct Bar {
     bool crash;
 };
 
+// clang-format off
 // The theme, eight bars; `harmony` adds the second voice, `drums` sets the beat
 // and the last bar turns the way the next part needs.
 #define THEME(harmony, drums, last_chord, last_melody, last_bass, last_drums)                     \
@@ -118,6 +119,7 @@ static const Bar SONG[] = {
     THEME(true, &GROOVE_BUSY, "G", "D6 - - - - - - .", WALK_DOWN, &ROLL),
 };
 #undef THEME
+// clang-format on
 static constexpr int SONG_BARS = sizeof SONG / sizeof SONG[0];
 static_assert(SONG_BARS == 60, "60 bars of 1.6 s: 96 s");
 
