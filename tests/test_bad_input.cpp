@@ -14,14 +14,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include "fonction.h"
 #include "main.h"
-#include "menu.h"
 #include "support.h"
 
 namespace fs = std::filesystem;
@@ -43,16 +40,10 @@ void link_assets(const GameDir& dir, const std::string& left_out) {
     if (left_out != ICON) fs::create_symlink(fs::path(PELUNE_SOURCE_DIR) / ICON, dir.file(ICON));
 }
 
-std::vector<std::string> lines_of(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
 int lines_naming(const std::string& text, const std::string& name) {
     int count = 0;
-    for (const std::string& line : lines_of(text)) count += line.find(name) != std::string::npos;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) count += line.find(name) != std::string::npos;
     return count;
 }
 
@@ -89,13 +80,13 @@ enum class Plant { Nothing, Text, Unreadable, LinkOut, LinkNowhere, Fifo, Direct
 enum class Setting {
     Data,
     NoData,
-    Umask077,
-    Umask000,
+    Mask77,
+    Mask0,
     Busy,
-    PerUser,
+    Home,
     ReadOnly,
-    UnwritableHome,
-    ReadOnlyMount,
+    ReadOnlyHome,
+    RoMount,
     Full
 };
 using enum Plant;
@@ -108,45 +99,42 @@ struct UnlockRow {
     Plant at_new;         // at the new file's names: the process's own and older games' fixed one
     Setting setting;
     // The count after start-up, the level after level 9, the file once the ending
-    // is left (-: none, ?: not a file), stderr lines naming it, the file's and its
-    // folder's modes, the dat.dat* entries there, the count after the ending.
+    // is left (-: not a file), stderr lines naming it, the file's and its
+    // folder's modes, the entries in the folder, the count after the ending.
     const char* found;
 };
 
 const UnlockRow UNLOCK_ROWS[] = {
-    {"NoFile", Nothing, "", Nothing, Data, "0 10 1 0 644 755 1 1"},
-    {"Empty", Text, "", Nothing, Data, "0 10 1 0 644 755 1 1"},
-    {"Zero", Text, "0", Nothing, Data, "0 10 1 0 644 755 1 1"},
-    {"One", Text, "1", Nothing, Data, "1 11 1 0 644 755 1 1"},
+    {"Empty", Text, "", Nothing, Data, "0 10 1 0 644 755 3 1"},
+    {"Zero", Text, "0", Nothing, Data, "0 10 1 0 644 755 3 1"},
+    {"One", Text, "1", Nothing, Data, "1 11 1 0 644 755 3 1"},
     // Any other count keeps the bonus locked for good and the file as it is.
-    {"Seven", Text, "7", Nothing, Data, "7 10 7 0 644 755 1 7"},
-    {"Ten", Text, "10", Nothing, Data, "1 11 10 0 644 755 1 1"},
+    {"Seven", Text, "7", Nothing, Data, "7 10 7 0 644 755 3 7"},
+    {"Ten", Text, "10", Nothing, Data, "1 11 10 0 644 755 3 1"},
     // Only a digit counts, and only the first character.
-    {"Minus", Text, "-1", Nothing, Data, "0 10 1 0 644 755 1 1"},
-    {"Space", Text, " 1", Nothing, Data, "0 10 1 0 644 755 1 1"},
-    {"Garbage", Text, std::string("\xff\x00\x13\x37\n", 5), Nothing, Data, "0 10 1 0 644 755 1 1"},
-    {"Directory", Directory, "", Nothing, Data, "0 10 ? 1 755 755 1 1"},
+    {"Minus", Text, "-1", Nothing, Data, "0 10 1 0 644 755 3 1"},
+    {"Space", Text, " 1", Nothing, Data, "0 10 1 0 644 755 3 1"},
+    {"Garbage", Text, std::string("\xff\x00\x13\x37\n", 5), Nothing, Data, "0 10 1 0 644 755 3 1"},
+    {"Directory", Directory, "", Nothing, Data, "0 10 - 1 755 755 3 1"},
     // A link is not followed: it reads as locked, and the save replaces the link itself.
-    {"LinkOut", LinkOut, "", Nothing, Data, "0 10 1 0 644 755 1 1"},
-    {"LinkNowhere", LinkNowhere, "", Nothing, Data, "0 10 1 0 644 755 1 1"},
-    {"Fifo", Fifo, "", Nothing, Data, "0 10 1 0 644 755 1 1"},
+    {"LinkOut", LinkOut, "", Nothing, Data, "0 10 1 0 644 755 3 1"},
+    {"Fifo", Fifo, "", Nothing, Data, "0 10 1 0 644 755 3 1"},
     // Nothing at the new file's name is written through or waited on.
-    {"LinkOutAtNew", Text, "0", LinkOut, Data, "0 10 1 0 644 755 2 1"},
-    {"LinkNowhereAtNew", Text, "0", LinkNowhere, Data, "0 10 1 0 644 755 2 1"},
-    {"FifoAtNew", Text, "0", Fifo, Data, "0 10 1 0 644 755 2 1"},
-    {"DirectoryAtNew", Text, "0", Directory, Data, "0 10 0 1 644 755 3 1"},
+    {"LinkOutAtNew", Text, "0", LinkOut, Data, "0 10 1 0 644 755 4 1"},
+    {"LinkNowhereAtNew", Text, "0", LinkNowhere, Data, "0 10 1 0 644 755 4 1"},
+    {"FifoAtNew", Text, "0", Fifo, Data, "0 10 1 0 644 755 4 1"},
+    {"DirectoryAtNew", Text, "0", Directory, Data, "0 10 0 1 644 755 5 1"},
     {"NoDataFolder", Nothing, "", Nothing, NoData, "0 10 1 0 644 700 1 1"},
-    {"TightUmask", Text, "0", Nothing, Umask077, "0 10 1 0 644 755 1 1"},
-    {"NoUmask", Text, "0", Nothing, Umask000, "0 10 1 0 644 755 1 1"},
-    {"OtherGamesSavingAtOnce", Text, "0", Nothing, Busy, "1 11 1 0 644 755 1 1"},
-    {"PerUserFolders", Nothing, "", Nothing, PerUser, "0 10 1 0 644 700 1 1"},
+    {"TightUmask", Text, "0", Nothing, Mask77, "0 10 1 0 644 755 3 1"},
+    {"OtherGamesSavingAtOnce", Text, "0", Nothing, Busy, "1 11 1 0 644 755 3 1"},
+    {"PerUserFolders", Nothing, "", Nothing, Home, "0 10 1 0 644 700 1 1"},
     // Without root's override of file modes (root: in a user namespace).
-    {"Unreadable", Unreadable, "1", Nothing, Data, "0 10 1 0 644 755 1 1"},
-    {"ReadOnlyFolder", Text, "0", Nothing, ReadOnly, "0 10 0 1 644 555 1 1"},
-    {"UnwritableHome", Nothing, "", Nothing, UnwritableHome, "0 10 - 1 - - 0 1"},
+    {"Unreadable", Unreadable, "1", Nothing, Data, "0 10 1 0 644 755 3 1"},
+    {"ReadOnlyFolder", Text, "0", Nothing, ReadOnly, "0 10 0 1 644 555 3 1"},
+    {"UnwritableHome", Nothing, "", Nothing, ReadOnlyHome, "0 10 - 1 - - 0 1"},
     // Mounted over data/ in a mount namespace (root only).
-    {"ReadOnlyMount", Text, "0", Nothing, ReadOnlyMount, "0 10 0 1 644 755 1 1"},
-    {"FullDisk", Text, "0", Nothing, Full, "0 10 0 1 644 755 1 1"},
+    {"ReadOnlyMount", Text, "0", Nothing, RoMount, "0 10 0 1 644 755 3 1"},
+    {"FullDisk", Text, "0", Nothing, Full, "0 10 0 1 644 755 2 1"},
 };
 
 void plant(const GameDir& d, const std::string& at, Plant what, const std::string& content) {
@@ -165,43 +153,38 @@ std::string mode_of(const std::string& path) {
     return text;
 }
 
-// Four other games leaving the ending again and again, all at once.
-void save_at_once() {
-    pid_t games[4];
-    for (pid_t& game : games) {
-        if ((game = fork()) != 0) continue;
-        dup2(open("savers", O_WRONLY | O_CREAT | O_APPEND, 0644), 2);
-        General general{};
-        general.unlock = 1;
-        for (int save = 0; save < 300; ++save) save_unlock(&general);
-        _exit(0);
-    }
-    for (const pid_t game : games) waitpid(game, nullptr, 0);
-}
-
 class UnlockInput : public Play, public testing::WithParamInterface<UnlockRow> {
 protected:
     // In a child of its own: the setting, then a whole game from start-up to the
     // ending left, as far as the bonus level when it opens.
     [[noreturn]] void play_in_child(const UnlockRow& row) {
         alarm(20);  // a game that blocks fails the row instead of hanging the run
-        const char* data = "data";
-        const bool mounts = row.setting == ReadOnlyMount || row.setting == Full;
-        if (mounts && (unshare(CLONE_NEWNS) || mount("", "/", "", MS_REC | MS_PRIVATE, 0)))
+        const bool mounts = row.setting == RoMount || row.setting == Full;
+        if (mounts &&
+            (geteuid() != 0 || unshare(CLONE_NEWNS) || mount("", "/", "", MS_REC | MS_PRIVATE, 0)))
             _exit(2);
-        if (row.setting == Full) mount("tmpfs", data, "tmpfs", 0, "size=16k,mode=755");
+        if (row.setting == Full) mount("tmpfs", "data", "tmpfs", 0, "size=16k,mode=755");
         plant(dir, UNLOCK_PATH, row.at_unlock, row.content);
         plant(dir, "data/dat.dat." + std::to_string(getpid()) + ".new", row.at_new, "");
         plant(dir, "data/dat.dat.new", row.at_new, "");
         if (row.setting == Full) dir.write("data/filler", std::string(1 << 16, 'x'));  // cut short
-        if (row.setting == ReadOnly) chmod(data, 0555);
-        if (row.setting == ReadOnlyMount && mount(data, data, "", MS_BIND, 0) == 0)
-            mount("", data, "", MS_REMOUNT | MS_BIND | MS_RDONLY, 0);
-        if (row.setting == NoData) fs::remove_all(data);
-        if (row.setting == UnwritableHome) mkdir("home", 0555);
-        if (row.setting == Busy) save_at_once();
-        umask(row.setting == Umask077 ? 077 : row.setting == Umask000 ? 0 : 022);
-        const bool per_user = row.setting == PerUser || row.setting == UnwritableHome;
+        if (row.setting == ReadOnly) chmod("data", 0555);
+        if (row.setting == RoMount && mount("data", "data", "", MS_BIND, 0) == 0)
+            mount("", "data", "", MS_REMOUNT | MS_BIND | MS_RDONLY, 0);
+        if (row.setting == NoData) fs::remove_all("data");
+        if (row.setting == ReadOnlyHome) mkdir("home", 0555);
+        for (int other = 0; row.setting == Busy && other < 4; ++other) {
+            if (fork() != 0) continue;  // four other games leaving the ending again and again
+            dup2(open("savers", O_WRONLY | O_CREAT | O_APPEND, 0644), 2);
+            General general{};
+            general.unlock = 1;
+            for (int save = 0; save < 300; ++save) save_unlock(&general);
+            _exit(0);
+        }
+        while (wait(nullptr) > 0) {
+        }
+        umask(row.setting == Mask77 ? 077 : 022);
+        const bool per_user = row.setting == Home || row.setting == ReadOnlyHome;
         const bool no_override = row.at_unlock == Unreadable || row.setting == ReadOnly || per_user;
         if (no_override && geteuid() == 0 && unshare(CLONE_NEWUSER) != 0) _exit(2);
 
@@ -213,39 +196,30 @@ protected:
         found << game.general.unlock << ' ';
         new_game();
         found << win_nine_levels() << ' ';
-        if (game.general.level == LEVEL_BONUS) {
-            pass_level();
-            turns(1);  // 12 becomes the ending
-        }
+        if (game.general.level == LEVEL_BONUS) pass_level();
+        turns(1);  // after the bonus level, 12 becomes the ending
         testing::internal::CaptureStderr();
         leave_ending();
         const std::string lines = err + testing::internal::GetCapturedStderr();
-        const fs::file_status kind = fs::symlink_status(path);
-        found << (fs::is_regular_file(kind) ? dir.read(path)
-                  : fs::exists(kind)        ? "?"
-                                            : "-")
-              << ' ' << lines_naming(lines, "dat.dat") << ' ' << mode_of(path) << ' ';
+        found << (fs::is_regular_file(fs::symlink_status(path)) ? dir.read(path) : "-") << ' '
+              << lines_naming(lines, "dat.dat") << ' ' << mode_of(path) << ' ';
         const fs::path folder = fs::path(path).parent_path();
-        int entries = 0;
         std::error_code none;
-        for (const auto& e : fs::directory_iterator(folder, none))
-            entries += e.path().filename().string().rfind("dat.dat", 0) == 0;
-        found << mode_of(folder) << ' ' << entries << ' ' << game.general.unlock;
-        found.close();
+        found << mode_of(folder) << ' ' << std::distance(fs::directory_iterator(folder, none), {})
+              << ' ' << game.general.unlock << std::flush;
         _exit(0);
     }
 };
 
 TEST_P(UnlockInput, StartsOnTheRightRoadAndTheEndingSavesSafely) {
-    const bool mounts = GetParam().setting == ReadOnlyMount || GetParam().setting == Full;
-    if (mounts && geteuid() != 0) GTEST_SKIP() << "mounting needs root";
     link_assets(dir, "");
     dir.write("outside", "7");
     const pid_t child = fork();
     if (child == 0) play_in_child(GetParam());
     int status = 0;
     waitpid(child, &status, 0);
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 2) GTEST_SKIP() << "no namespace to be had";
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 2)
+        GTEST_SKIP() << "no namespace to be had (mounting needs root)";
     EXPECT_EQ(WIFSIGNALED(status) ? "hung" : dir.read("found"), GetParam().found);
     EXPECT_EQ(dir.read("outside"), "7") << "a link's target is never written";
     EXPECT_FALSE(dir.exists("nowhere")) << "nor created";
@@ -256,6 +230,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, UnlockInput, testing::ValuesIn(UNLOCK_ROWS), BY_N
 
 // ---- Sheets, sounds and icon ----
 
+// OnePixel loads, but every cut from it lies outside: each blit is clipped to nothing.
 enum class Damage { Missing, Empty, NotAPicture, Directory, OnePixel };
 
 struct DataRow {
@@ -274,7 +249,6 @@ const DataRow DATA_ROWS[] = {
     {"MenuSheetNotAPicture", "data/gfx/menu.png", Damage::NotAPicture},
     {"AnimSheetADirectory", "data/gfx/anim.png", Damage::Directory},
     {"IconNotAPicture", "ico.bmp", Damage::NotAPicture},
-    // Loads, but every cut from it lies outside: each blit is clipped to nothing.
     {"LevelSheetOnePixel", "data/gfx/lvl.png", Damage::OnePixel},
     {"RunnerSheetOnePixel", "data/gfx/joueur.png", Damage::OnePixel},
     {"MusicMissing", "data/music/music.ogg", Damage::Missing},
@@ -339,27 +313,21 @@ TEST_F(Play, NoAudioDeviceIsOneLineForAllTheSounds) {
 // of audio (there is no audio device either).
 TEST_F(Play, NoDisplayAtAllIsNoStartEvenWhenSDLFallsBackOnDrawingNowhere) {
     link_assets(dir, "");
-    std::vector<std::pair<const char*, std::optional<std::string>>> saved;
-    for (const char* name : {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"}) {
-        const char* value = std::getenv(name);
-        saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
-        unsetenv(name);
-    }
-    // A session directory as a desktop has one, with no display server in it.
     fs::create_directory(dir.file("runtime"));
-    setenv("XDG_RUNTIME_DIR", dir.file("runtime").c_str(), 1);
-    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-    const bool started = start();
-    const SDL_Surface* screen = game.screen;
-    for (const auto& [name, value] : saved)
-        value ? setenv(name, value->c_str(), 1) : unsetenv(name);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    SDL_Quit();
-    EXPECT_FALSE(started);
-    EXPECT_EQ(screen, nullptr);
-    EXPECT_EQ(out, "");
-    ASSERT_EQ(lines_of(err).size(), 1u) << err;
-    EXPECT_EQ(err.rfind("pelune: no display: ", 0), 0u) << err;
+    const pid_t child = fork();  // the environment of its own
+    if (child == 0) {
+        for (const char* name : {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"}) unsetenv(name);
+        // A session directory as a desktop has one, with no display server in it.
+        setenv("XDG_RUNTIME_DIR", dir.file("runtime").c_str(), 1);
+        setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+        const bool started = start();
+        std::ofstream(dir.file("found")) << started << (game.screen != nullptr) << out << err;
+        _exit(0);
+    }
+    waitpid(child, nullptr, 0);
+    const std::string found = dir.read("found");
+    EXPECT_EQ(found.rfind("00pelune: no display: ", 0), 0u) << found;
+    EXPECT_EQ(lines_naming(found, ""), 1) << found;
 }
 
 }  // namespace
