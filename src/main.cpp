@@ -40,13 +40,13 @@ static void set_icon() {
     SDL_FreeSurface(icon);  // the window keeps its own copy
 }
 
-// SDL with video; audio comes after the display is known to be there.
+// SDL with video; audio comes after the display is known to be there. A video
+// driver that cannot start (one named in SDL_VIDEODRIVER that is not there) is
+// no display either.
 static bool open_video() {
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "pelune: cannot start SDL: %s\n", SDL_GetError());
-        return false;
-    }
-    return true;
+    if (SDL_Init(SDL_INIT_VIDEO) == 0) return true;
+    std::fprintf(stderr, "pelune: no display: %s\n", SDL_GetError());
+    return false;
 }
 
 // The audio device and the mixer, when there is one. Opened once the window is

@@ -77,18 +77,7 @@ protected:
 
 // What a row puts at a name, and the setting the game meets.
 enum class Plant { Nothing, Text, Unreadable, LinkOut, LinkNowhere, Fifo, Directory };
-enum class Setting {
-    Data,
-    NoData,
-    Mask77,
-    Mask0,
-    Busy,
-    Home,
-    ReadOnly,
-    ReadOnlyHome,
-    RoMount,
-    Full
-};
+enum class Setting { Data, NoData, Mask77, Busy, Home, ReadOnly, ReadOnlyHome, RoMount, Full };
 using enum Plant;
 using enum Setting;
 
@@ -159,9 +148,8 @@ protected:
     // ending left, as far as the bonus level when it opens.
     [[noreturn]] void play_in_child(const UnlockRow& row) {
         alarm(20);  // a game that blocks fails the row instead of hanging the run
-        const bool mounts = row.setting == RoMount || row.setting == Full;
-        if (mounts &&
-            (geteuid() != 0 || unshare(CLONE_NEWNS) || mount("", "/", "", MS_REC | MS_PRIVATE, 0)))
+        if ((row.setting == RoMount || row.setting == Full) &&
+            (geteuid() || unshare(CLONE_NEWNS) || mount("", "/", "", MS_REC | MS_PRIVATE, 0)))
             _exit(2);
         if (row.setting == Full) mount("tmpfs", "data", "tmpfs", 0, "size=16k,mode=755");
         plant(dir, UNLOCK_PATH, row.at_unlock, row.content);
@@ -181,8 +169,7 @@ protected:
             for (int save = 0; save < 300; ++save) save_unlock(&general);
             _exit(0);
         }
-        while (wait(nullptr) > 0) {
-        }
+        while (wait(nullptr) > 0) continue;
         umask(row.setting == Mask77 ? 077 : 022);
         const bool per_user = row.setting == Home || row.setting == ReadOnlyHome;
         const bool no_override = row.at_unlock == Unreadable || row.setting == ReadOnly || per_user;
@@ -219,7 +206,7 @@ TEST_P(UnlockInput, StartsOnTheRightRoadAndTheEndingSavesSafely) {
     int status = 0;
     waitpid(child, &status, 0);
     if (WIFEXITED(status) && WEXITSTATUS(status) == 2)
-        GTEST_SKIP() << "no namespace to be had (mounting needs root)";
+        GTEST_SKIP() << "no namespace (mounts need root)";
     EXPECT_EQ(WIFSIGNALED(status) ? "hung" : dir.read("found"), GetParam().found);
     EXPECT_EQ(dir.read("outside"), "7") << "a link's target is never written";
     EXPECT_FALSE(dir.exists("nowhere")) << "nor created";
