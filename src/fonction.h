@@ -118,9 +118,11 @@ void PlayedSong_Init(Sons* sons);
 
 // ---- Unlock file ----
 constexpr const char* UNLOCK_PATH = "data/dat.dat";
-// Start-up: the file's first character as the unlock count; 0 when it cannot be read.
+// Start-up: the file's first character as the unlock count; 0 when it cannot be
+// read or is not a regular file at that very name (a link, a FIFO, a folder).
 void read_unlock(General* general);
-// Writes the count to the unlock file, atomically: the old file survives a failure.
+// Writes the count to the unlock file, atomically, making its missing folders:
+// the old file survives a failure, which is one line on stderr.
 void save_unlock(General* general);
 
 #endif

@@ -1,14 +1,32 @@
 // The unlock file: one decimal digit that remembers whether the game has been
 // finished once, which opens the bonus level for good.
+//
+// The file may sit in a folder other people can write (a shared install) or in
+// the player's own data folder, so it is only ever read as a regular file at
+// its own name, and written through a new file of this process's own:
+//  - a symbolic link at the unlock file's name is not followed: it reads as
+//    locked, and the save replaces the link itself, never what it points to;
+//  - a FIFO, a device or a directory reads as locked, without waiting;
+//  - the new file is created exclusively (never through a link or an old file),
+//    0644 whatever the umask, synced, renamed over the old one, and then the
+//    folder is synced so the rename itself survives a power cut.
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "fonction.h"
 
-static constexpr const char* UNLOCK_TEMP_PATH = "data/dat.dat.new";
+// rw-r--r--: the player's own, readable by all, as any data file of a game.
+static constexpr mode_t UNLOCK_MODE = 0644;
+// Folders made for a per-user unlock file are private, as a home's data folders are.
+static constexpr mode_t UNLOCK_DIR_MODE = 0700;
 
 // A General set up by hand (tests, tools) has no path yet: the default one.
 static const char* unlock_path(const General* general) {
@@ -18,8 +36,15 @@ static const char* unlock_path(const General* general) {
 void read_unlock(General* general) {
     general->unlock = 0;
     general->unlock_text[0] = '\0';
-    general->unlock_file = std::fopen(unlock_path(general), "r");
-    if (general->unlock_file == nullptr) return;  // never finished: locked
+    // Never blocks (a FIFO), never follows a link; only a regular file is read.
+    const int fd = open(unlock_path(general), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return;  // never finished: locked
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        (general->unlock_file = fdopen(fd, "r")) == nullptr) {
+        close(fd);
+        return;
+    }
     // Only the first character counts; anything but a digit (or nothing) is 0.
     if (std::fgets(general->unlock_text, sizeof general->unlock_text, general->unlock_file) !=
             nullptr &&
@@ -30,23 +55,91 @@ void read_unlock(General* general) {
     general->unlock_file = nullptr;
 }
 
-void save_unlock(General* general) {
-    // Written beside the old file and renamed over it, so a failed write never
-    // leaves the player with an empty or truncated file.
-    general->unlock_file = std::fopen(UNLOCK_TEMP_PATH, "w");
-    if (general->unlock_file == nullptr) {
-        std::fprintf(stderr, "pelune: cannot write %s: the unlock is kept for this run only\n",
-                     unlock_path(general));
+// Makes every missing folder above `path` (a per-user path on its first save).
+// Failures are left to the creation of the new file to report.
+static void make_parents(const char* path) {
+    char prefix[PATH_MAX];
+    if (std::strlen(path) >= sizeof prefix) return;
+    std::strcpy(prefix, path);
+    for (char* slash = std::strchr(prefix + 1, '/'); slash != nullptr;
+         slash = std::strchr(slash + 1, '/')) {
+        *slash = '\0';
+        mkdir(prefix, UNLOCK_DIR_MODE);
+        *slash = '/';
+    }
+}
+
+// Syncs the folder holding `path`, so a rename into it is on the disk.
+static void sync_parent(const char* path) {
+    char folder[PATH_MAX];
+    const char* slash = std::strrchr(path, '/');
+    if (slash == nullptr) {
+        std::strcpy(folder, ".");
+    } else if (slash == path) {
+        std::strcpy(folder, "/");
+    } else if (static_cast<size_t>(slash - path) < sizeof folder) {
+        std::memcpy(folder, path, slash - path);
+        folder[slash - path] = '\0';
+    } else {
         return;
     }
-    bool written = std::fprintf(general->unlock_file, "%d", general->unlock) > 0 &&
-                   std::fflush(general->unlock_file) == 0 &&
-                   fsync(fileno(general->unlock_file)) == 0;
-    written = std::fclose(general->unlock_file) == 0 && written;
-    general->unlock_file = nullptr;
-    if (!written || std::rename(UNLOCK_TEMP_PATH, unlock_path(general)) != 0) {
-        std::remove(UNLOCK_TEMP_PATH);
-        std::fprintf(stderr, "pelune: cannot write %s: the unlock is kept for this run only\n",
-                     unlock_path(general));
+    const int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    fsync(fd);  // the file is in place either way; this only makes it durable sooner
+    close(fd);
+}
+
+// Creates `temp` new: never through a link, a FIFO or an old file. A leftover of
+// the same name (a save of an earlier process with this number, cut short, or
+// anything planted there) is removed first: unlink drops a link, not its target.
+static int create_new(const char* temp) {
+    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+    int fd = open(temp, flags, UNLOCK_MODE);
+    if (fd < 0 && errno == EEXIST && unlink(temp) == 0) fd = open(temp, flags, UNLOCK_MODE);
+    if (fd >= 0 && fchmod(fd, UNLOCK_MODE) != 0) {  // the umask may have taken bits off
+        close(fd);
+        unlink(temp);
+        return -1;
     }
+    return fd;
+}
+
+// Writes the count into the open new file and closes it; false if any step failed.
+static bool write_count(General* general, int fd) {
+    general->unlock_file = fdopen(fd, "w");
+    if (general->unlock_file == nullptr) {
+        close(fd);
+        return false;
+    }
+    const bool written = std::fprintf(general->unlock_file, "%d", general->unlock) > 0 &&
+                         std::fflush(general->unlock_file) == 0 &&
+                         fsync(fileno(general->unlock_file)) == 0;
+    const bool closed = std::fclose(general->unlock_file) == 0;
+    general->unlock_file = nullptr;
+    return written && closed;
+}
+
+void save_unlock(General* general) {
+    const char* path = unlock_path(general);
+    // A name of this process's own beside the file: two games saving at once
+    // never write into the same new file.
+    char temp[PATH_MAX];
+    const int length =
+        std::snprintf(temp, sizeof temp, "%s.%ld.new", path, static_cast<long>(getpid()));
+    int error = ENAMETOOLONG;
+    if (length > 0 && static_cast<size_t>(length) < sizeof temp) {
+        make_parents(path);
+        const int fd = create_new(temp);
+        error = errno;
+        if (fd >= 0) {
+            if (write_count(general, fd) && std::rename(temp, path) == 0) {
+                sync_parent(path);
+                return;
+            }
+            error = errno;
+            unlink(temp);
+        }
+    }
+    std::fprintf(stderr, "pelune: cannot write %s (%s): the unlock is kept for this run only\n",
+                 path, std::strerror(error));
 }

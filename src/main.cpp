@@ -40,19 +40,24 @@ static void set_icon() {
     SDL_FreeSurface(icon);  // the window keeps its own copy
 }
 
-// SDL with video and, when there is one, the audio device and the mixer.
-static bool open_devices() {
-    if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) != 0) {
-        if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-            std::fprintf(stderr, "pelune: cannot start SDL: %s\n", SDL_GetError());
-            return false;
-        }
-    }
-    if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 1024) != 0) {
+// SDL with video; audio comes after the display is known to be there. A video
+// driver that cannot start (one named in SDL_VIDEODRIVER that is not there) is
+// no display either.
+static bool open_video() {
+    if (SDL_Init(SDL_INIT_VIDEO) == 0) return true;
+    std::fprintf(stderr, "pelune: no display: %s\n", SDL_GetError());
+    return false;
+}
+
+// The audio device and the mixer, when there is one. Opened once the window is
+// up, so a start without a display says only that, with no word (nor any noise
+// from the sound libraries) about audio first.
+static void open_audio() {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0 ||
+        Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 1024) != 0) {
         std::fprintf(stderr, "pelune: no audio device (%s): the game runs silently\n",
                      Mix_GetError());
     }
-    return true;
 }
 
 // With no display to open, SDL falls back to a driver that draws nowhere: the
@@ -71,7 +76,7 @@ bool Game_Start(Game* game, const Launch* launch) {
     const Launch defaults{};
     if (launch == nullptr) launch = &defaults;
     continuer = 1;
-    if (!open_devices()) return false;
+    if (!open_video()) return false;
     set_icon();  // before the video mode, or the window would not take it
     game->screen = SDL_SetVideoMode(SCREEN_W, SCREEN_H, SCREEN_BPP, SDL_HWSURFACE | SDL_DOUBLEBUF);
     if (game->screen == nullptr || draws_nowhere()) {
@@ -79,9 +84,9 @@ bool Game_Start(Game* game, const Launch* launch) {
             stderr, "pelune: no display: %s\n",
             game->screen == nullptr ? SDL_GetError() : "no X11 or Wayland display to open");
         game->screen = nullptr;
-        if (Mix_QuerySpec(nullptr, nullptr, nullptr) != 0) Mix_CloseAudio();
         return false;
     }
+    open_audio();
     SDL_WM_SetCaption("Pelune", nullptr);
     std::printf("Thanks to play Pelune.\n\n\n\n\nPlease wait while loading...\n\nLoading gfx ...");
     std::fflush(stdout);
