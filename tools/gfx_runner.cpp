@@ -95,9 +95,7 @@ float lowest_foot(const Pose& p, float s) {
     return std::max({p.near_leg.ankle.y, p.near_leg.toe.y, p.far_leg.ankle.y, p.far_leg.toe.y}) + r;
 }
 
-Point at(Point origin, Point p) {
-    return {origin.x + p.x, origin.y + p.y};
-}
+Point at(Point origin, Point p) { return {origin.x + p.x, origin.y + p.y}; }
 
 void limb(Image& img, Point o, Point a, Point b, float r, Rgba c) {
     const Point p = at(o, a), q = at(o, b);
@@ -111,18 +109,20 @@ void draw_leg(Image& img, Point o, const Leg& leg, float s, const Outfit& fit, b
     limb(img, o, leg.knee, leg.ankle, 1.55f * s, skin);
     limb(img, o, leg.hip, leg.knee, 2.0f * s, skin);
     // Shorts cover the upper part of the thigh.
-    const Point mid = {leg.hip.x + (leg.knee.x - leg.hip.x) * 0.55f, leg.hip.y + (leg.knee.y - leg.hip.y) * 0.55f};
+    const Point mid = {leg.hip.x + (leg.knee.x - leg.hip.x) * 0.55f,
+                       leg.hip.y + (leg.knee.y - leg.hip.y) * 0.55f};
     limb(img, o, leg.hip, mid, 2.4f * s, shorts);
     limb(img, o, leg.ankle, leg.toe, 1.5f * s, shoes);
 }
 
-void draw_arm(Image& img, Point o, Point shoulder, Point elbow, Point hand, float s, const Outfit& fit,
-              bool near_side) {
+void draw_arm(Image& img, Point o, Point shoulder, Point elbow, Point hand, float s,
+              const Outfit& fit, bool near_side) {
     const Rgba skin = near_side ? pal::SKIN : pal::SKIN_SHADE;
     const Rgba sleeve = near_side ? fit.shirt : fit.shirt_dark;
     limb(img, o, elbow, hand, 1.3f * s, skin);
     limb(img, o, shoulder, elbow, 1.45f * s, skin);
-    const Point mid = {shoulder.x + (elbow.x - shoulder.x) * 0.5f, shoulder.y + (elbow.y - shoulder.y) * 0.5f};
+    const Point mid = {shoulder.x + (elbow.x - shoulder.x) * 0.5f,
+                       shoulder.y + (elbow.y - shoulder.y) * 0.5f};
     limb(img, o, shoulder, mid, 1.8f * s, sleeve);
 }
 
@@ -142,10 +142,10 @@ void draw_runner(Image& img, float foot_x, float foot_row, float s, int frame, i
     draw_leg(body, o, p.far_leg, s, fit, false);
     // Torso: shirt with a light stripe down the front.
     limb(body, o, p.near_leg.hip, p.neck, 3.3f * s, fit.shirt);
-    limb(body, o, {p.near_leg.hip.x + 1.8f * s, p.near_leg.hip.y - 2.f * s}, {p.neck.x + 1.6f * s, p.neck.y + 1.5f * s},
-         1.0f * s, fit.shirt_light);
-    limb(body, o, {p.near_leg.hip.x - 1.5f * s, p.near_leg.hip.y - 1.f * s}, {p.neck.x - 2.f * s, p.neck.y + 2.f * s},
-         1.0f * s, fit.shirt_dark);
+    limb(body, o, {p.near_leg.hip.x + 1.8f * s, p.near_leg.hip.y - 2.f * s},
+         {p.neck.x + 1.6f * s, p.neck.y + 1.5f * s}, 1.0f * s, fit.shirt_light);
+    limb(body, o, {p.near_leg.hip.x - 1.5f * s, p.near_leg.hip.y - 1.f * s},
+         {p.neck.x - 2.f * s, p.neck.y + 2.f * s}, 1.0f * s, fit.shirt_dark);
     draw_leg(body, o, p.near_leg, s, fit, true);
     // Head: hair at the back, face in front, an eye, the headband and its tail.
     const Point head = at(o, p.head);
@@ -153,11 +153,13 @@ void draw_runner(Image& img, float foot_x, float foot_row, float s, int frame, i
     disc(body, head.x - 1.3f * s, head.y - 1.1f * s, 4.0f * s, fit.hair);
     disc(body, head.x + 1.0f * s, head.y + 0.6f * s, 3.4f * s, pal::SKIN);
     body.put(static_cast<int>(head.x + 2.6f * s), static_cast<int>(head.y - 0.2f * s), pal::INK);
-    capsule(body, head.x - 4.f * s, head.y - 1.9f * s, head.x + 3.8f * s, head.y - 2.4f * s, 0.9f * s, fit.band);
+    capsule(body, head.x - 4.f * s, head.y - 1.9f * s, head.x + 3.8f * s, head.y - 2.4f * s,
+            0.9f * s, fit.band);
     const float wave = p.band_wave * 1.6f * s;
-    capsule(body, head.x - 4.f * s, head.y - 2.f * s, head.x - 8.5f * s, head.y - 1.f * s + wave, 0.8f * s, fit.band);
-    capsule(body, head.x - 4.f * s, head.y - 1.5f * s, head.x - 7.5f * s, head.y + 1.2f * s + wave * 0.6f, 0.7f * s,
-            mix(fit.band, pal::INK, 0.25f));
+    capsule(body, head.x - 4.f * s, head.y - 2.f * s, head.x - 8.5f * s, head.y - 1.f * s + wave,
+            0.8f * s, fit.band);
+    capsule(body, head.x - 4.f * s, head.y - 1.5f * s, head.x - 7.5f * s,
+            head.y + 1.2f * s + wave * 0.6f, 0.7f * s, mix(fit.band, pal::INK, 0.25f));
     draw_arm(body, o, p.near_shoulder, p.near_elbow, p.near_hand, s, fit, true);
     outline(body, pal::INK);
     img.draw(body, 0, 0);
@@ -168,33 +170,48 @@ Image runner_sheet() {
     for (int row = 0; row < RUNNER_ROWS; ++row)
         for (int f = 0; f < RUNNER_FRAMES; ++f) {
             Image frame(RUNNER_W, RUNNER_H);
-            draw_runner(frame, static_cast<float>(RUNNER_FOOT_X), static_cast<float>(RUNNER_FOOT_ROW), 1.f, f, row);
+            draw_runner(frame, static_cast<float>(RUNNER_FOOT_X),
+                        static_cast<float>(RUNNER_FOOT_ROW), 1.f, f, row);
             sheet.copy(frame, RUNNER_W * f, RUNNER_H * row);
         }
     return sheet;
 }
 
-Image icon_picture() {
-    Image icon(32, 32, pal::INK);
-    // A round badge: sunset sky, a hill, the player mid-stride.
-    Image badge(32, 32);
-    round_rect(badge, 0, 0, 32, 32, 6, pal::WHITE);
-    icon.draw(badge, 0, 0);
-    Image sky(32, 32);
-    sky.fill(0, 0, 32, 12, pal::ORANGE);
-    sky.fill(0, 12, 32, 20, pal::AMBER);
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x) {
-            const int cut_x = std::min(x - 1, 30 - x), cut_y = std::min(y - 1, 30 - y);
-            if (cut_x < 0 || cut_y < 0 || cut_x + cut_y < 5) continue;
-            icon.put(x, y, sky.get(x, y));
-        }
-    disc(icon, 22.f, 12.f, 6.f, pal::GOLD);
-    for (int x = 2; x < 30; ++x) {
-        const int top = 26 + static_cast<int>(std::lround(1.5f * std::sin(x * 0.25f)));
-        for (int y = top; y < 30; ++y)
-            icon.put(x, y, y == top ? pal::LIME : pal::GRASS);
+Image icon_picture(int size) {
+    // Drawn afresh at 32, 48 and 64 px; the larger icons are the 64-px one
+    // enlarged pixel for pixel, so they keep the game's pixel-art look.
+    if (size > 64) {
+        const Image small = icon_picture(64);
+        const int k = size / 64;
+        Image big(size, size);
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) big.put(x, y, small.get(x / k, y / k));
+        return big;
     }
-    draw_runner(icon, 15.f, 27.f, 0.6f, 3, 0);
+    const float u = static_cast<float>(size) / 32.f;
+    const int cut = static_cast<int>(std::lround(5.f * u));
+    // A rounded badge on a transparent square: ink rim, white line, sunset inside.
+    Image icon(size, size);
+    round_rect(icon, 0, 0, size, size, cut + 1, pal::INK);
+    round_rect(icon, 1, 1, size - 2, size - 2, cut, pal::WHITE);
+    const int inner = std::max(2, static_cast<int>(std::lround(2.f * u)));
+    Image inside(size, size);
+    round_rect(inside, inner, inner, size - 2 * inner, size - 2 * inner, cut - 1, pal::INK);
+    Image scene(size, size);
+    dither_ramp(scene, 0, 0, size - 1, size * 5 / 8, {pal::ORANGE, pal::AMBER});
+    disc(scene, 22.f * u, 12.f * u, 6.5f * u, pal::GOLD);
+    disc(scene, 22.f * u, 12.f * u, 5.f * u, pal::CREAM);
+    for (int x = 0; x < size; ++x) {
+        const int top = static_cast<int>(std::lround((25.5f + 1.5f * std::sin(x / u * 0.25f)) * u));
+        for (int y = size * 5 / 8; y < size; ++y)
+            scene.put(x, y,
+                      y < top                            ? pal::AMBER
+                      : y < top + std::max(1, size / 32) ? pal::LIME
+                                                         : pal::GRASS);
+    }
+    draw_runner(scene, 15.f * u, 27.f * u, 0.58f * u, 3, 0);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            if (inside.get(x, y).a) icon.put(x, y, scene.get(x, y));
     return icon;
 }

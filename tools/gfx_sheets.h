@@ -18,6 +18,9 @@ Image runner_sheet();  // data/gfx/joueur.png
 Image level_sheet();   // data/gfx/lvl.png
 Image anim_sheet();    // data/gfx/anim.png
 Image menu_sheet();    // data/gfx/menu.png
-Image icon_picture();  // ico.bmp, 32x32, opaque
+// The game's icon, `size` px square, transparent around its rounded badge:
+// ico.bmp at 32 and the desktop icons/pelune_SIZE.png.
+Image icon_picture(int size);
+constexpr int ICON_SIZES[] = {32, 48, 64, 128, 256};
 
 #endif
