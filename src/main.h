@@ -184,7 +184,6 @@ struct DataSearch {
 struct DataPlace {
     char dir[4096];     // the data directory, the game's working directory from start-up
     char unlock[4096];  // the unlock file: data/dat.dat, or the player's own when installed
-    int installed;      // 1 when found through the install layout
     char looked[8192];  // when not found: where the search looked
 };
 

@@ -77,7 +77,6 @@ static void player_unlock(const DataSearch* search, DataPlace* place) {
 bool Data_Find(const DataSearch* search, DataPlace* place) {
     place->dir[0] = '\0';
     place->looked[0] = '\0';
-    place->installed = 0;
     format(place->unlock, sizeof place->unlock, "%s", UNLOCK_PATH);
     if (set(search->env_dir)) return try_dir(place, search->env_dir);
     if (try_dir(place, search->work_dir)) return true;
@@ -89,13 +88,13 @@ bool Data_Find(const DataSearch* search, DataPlace* place) {
         return true;
     }
     char relative[4096];
-    if (set(search->exe_dir) && set(search->exe_to_data) &&
-        format(relative, sizeof relative, "%s/%s", search->exe_dir, search->exe_to_data)) {
-        place->installed = try_dir(place, relative) ? 1 : 0;
-    }
-    if (place->installed == 0) place->installed = try_dir(place, search->install_dir) ? 1 : 0;
-    if (place->installed == 1) player_unlock(search, place);
-    return place->installed == 1;
+    const bool installed =
+        (set(search->exe_dir) && set(search->exe_to_data) &&
+         format(relative, sizeof relative, "%s/%s", search->exe_dir, search->exe_to_data) &&
+         try_dir(place, relative)) ||
+        try_dir(place, search->install_dir);
+    if (installed) player_unlock(search, place);
+    return installed;
 }
 
 bool Data_Enter(DataPlace* place, Launch* launch) {
