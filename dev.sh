@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# ./dev.sh run     installs what is missing, builds and starts the game
+# ./dev.sh run [OPTIONS] installs what is missing, builds and starts the game
 #                  (build/pelune, with the data of this checkout)
 # ./dev.sh test    installs what is missing, builds and runs every test, then
 #                  again in a sanitizer build (build-asan)
@@ -37,8 +37,12 @@ build() {  # build DIR [cmake options...]
 case "${1:-}" in
 run)
     install_missing "${PACKAGES[@]}"
-    build build -DPELUNE_TESTS=OFF -DPELUNE_BENCH=OFF -DPELUNE_TOOLS=OFF
-    exec build/pelune
+    # The game alone, in the folder the tests use: its options are left as
+    # they are, so a later ./dev.sh test still builds and runs every test.
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build build --target pelune -j"$(nproc)"
+    shift
+    exec build/pelune "$@"
     ;;
 test)
     install_missing "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"
