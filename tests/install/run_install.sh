@@ -19,7 +19,7 @@ listing() { (cd "$ROOT" && find . ! -type d | sed 's|^\./||' | sort); }
 listing >"$WORK/listing"
 {
     echo "bin/pelune share/pelune/ico.bmp share/applications/$ID.desktop"
-    echo "share/metainfo/$ID.metainfo.xml share/man/man6/pelune.6"
+    echo "share/metainfo/$ID.metainfo.xml share/man/man6/pelune.6.gz"
     for size in 32 48 64 128 256; do echo "share/icons/hicolor/${size}x$size/apps/$ID.png"; done
     for file in gfx/{anim,joueur,lvl,menu}.png music/{1,2,3,earlystart,gameover,levelwin,pause,pelune,start}.wav music/music.ogg; do
         echo "share/pelune/data/$file"
@@ -28,9 +28,12 @@ listing >"$WORK/listing"
 desktop-file-validate "$ROOT/share/applications/$ID.desktop"
 appstreamcli validate --no-net "$ROOT/share/metainfo/$ID.metainfo.xml"
 mkdir "$WORK/elsewhere" && cd "$WORK/elsewhere"
+# SDL ends the game cleanly on timeout's SIGTERM; in the sanitizer build the
+# leak report at that exit is left to the tests that look for leaks.
 export HOME=$WORK/home XDG_DATA_HOME=$WORK/xdg SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
+export ASAN_OPTIONS=detect_leaks=0
 status=0
-timeout 3 "$ROOT/bin/pelune" >out 2>err || status=$?
+timeout 5 "$ROOT/bin/pelune" >out 2>err || status=$?
 [ "$status" = 124 ] && grep -q "Loading music...OK" out && ! grep . err || { cat out err; exit 1; }
 status=0
 PELUNE_DATA_DIR=$WORK/elsewhere "$ROOT/bin/pelune" 2>err || status=$?
