@@ -46,6 +46,7 @@ static bool try_dir(DataPlace* place, const char* dir) {
     return false;
 }
 
+// Two names of one directory, whatever links or ".." lead there.
 static bool same_dir(const char* a, const char* b) {
     struct stat info_a {};
     struct stat info_b {};
