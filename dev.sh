@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
-# ./dev.sh run   installs what is missing, builds and starts the game
-# ./dev.sh test  installs what is missing, builds and runs every test, then
-#                again in a sanitizer build (build-asan)
-# ./dev.sh bench the frame-cost benchmark, then start-up, memory, CPU and pacing
-#                of the real program under Xvfb
+# ./dev.sh run [OPTIONS] installs what is missing, builds and starts the game
+#                  (build/pelune, with the data of this checkout)
+# ./dev.sh test    installs what is missing, builds and runs every test, then
+#                  again in a sanitizer build (build-asan)
+# ./dev.sh package the Debian package, build-deb/pelune_<version>_amd64.deb
+# ./dev.sh bench   the frame-cost benchmark, then start-up, memory, CPU and pacing
+#                  of the real program under Xvfb
 set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(g++ cmake make pkg-config
           libsdl1.2-compat-dev libsdl-mixer1.2-dev libsdl-image1.2-dev
           libgtest-dev libbenchmark-dev libpng-dev libsndfile1-dev libvorbis-dev)
-TEST_PACKAGES=(xvfb xdotool x11-utils imagemagick valgrind)
+TEST_PACKAGES=(xvfb xdotool x11-utils imagemagick valgrind desktop-file-utils appstream dpkg-dev file)
 
 install_missing() {
     local missing=()
@@ -35,8 +37,12 @@ build() {  # build DIR [cmake options...]
 case "${1:-}" in
 run)
     install_missing "${PACKAGES[@]}"
-    build build -DPELUNE_TESTS=OFF -DPELUNE_BENCH=OFF -DPELUNE_TOOLS=OFF
-    exec ./pelune
+    # The game alone, in the folder the tests use: its options are left as
+    # they are, so a later ./dev.sh test still builds and runs every test.
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build build --target pelune -j"$(nproc)"
+    shift
+    exec build/pelune "$@"
     ;;
 test)
     install_missing "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"
@@ -47,14 +53,22 @@ test)
     build build-asan -DPELUNE_SANITIZE=ON -DPELUNE_TOOLS=OFF -DPELUNE_BENCH=OFF
     (cd build-asan && ctest --output-on-failure -j"$(nproc)")
     ;;
+package)
+    install_missing "${PACKAGES[@]}" dpkg-dev file
+    # A build of its own, configured for /usr, so that the man page and the
+    # fall-back data directory name the package's places.
+    build build-deb -DCMAKE_INSTALL_PREFIX=/usr -DPELUNE_TESTS=OFF -DPELUNE_BENCH=OFF -DPELUNE_TOOLS=OFF
+    (cd build-deb && cpack -G DEB)
+    ls build-deb/pelune_*.deb
+    ;;
 bench)
     install_missing "${PACKAGES[@]}" "${TEST_PACKAGES[@]}" time
     build build
     build/bench/pelune_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
-    bench/measure_run.sh ./pelune build/bench/libpelune_flip_probe.so .
+    bench/measure_run.sh build/pelune build/bench/libpelune_flip_probe.so .
     ;;
 *)
-    echo "usage: $0 run|test|bench" >&2
+    echo "usage: $0 run|test|package|bench" >&2
     exit 2
     ;;
 esac

@@ -206,8 +206,11 @@ void FramePacer_Wait(FramePacer* pacer) {
 int SDL_main(int argc, char* argv[]) {
     (void)argc;
     (void)argv;
+    Launch launch{};
+    DataPlace place;
+    if (!Data_Enter(&place, &launch)) return 1;
     Game game;
-    if (!Game_Start(&game)) return 1;
+    if (!Game_Start(&game, &launch)) return 1;
     FramePacer pacer;
     FramePacer_Init(&pacer);
     while (continuer == 1) {

@@ -165,6 +165,36 @@ struct Launch {
     const char* unlock_path;  // where the unlock is kept; nullptr: UNLOCK_PATH
 };
 
+// Where to look for the game's data (a directory holding data/gfx and data/music), in order.
+// Null or empty entries are skipped.
+struct DataSearch {
+    const char* env_dir;        // PELUNE_DATA_DIR: when set, the only place looked at
+    const char* work_dir;       // the working directory, as the game was always run
+    const char* exe_dir;        // the directory of the running executable
+    const char* build_dir;      // the build folder the program was made in...
+    const char* checkout_dir;   // ...and the checkout it was made from
+    const char* exe_to_data;    // from the installed executable's directory to its data
+    const char* install_dir;    // the configured installed data directory
+    const char* xdg_data_home;  // for an installed game's unlock
+    const char* home;           // idem, when XDG_DATA_HOME is not set
+};
+
+// What the search found. Owned by the entry function for the whole run: the
+// launch's unlock path points into it.
+struct DataPlace {
+    char dir[4096];     // the data directory, the game's working directory from start-up
+    char unlock[4096];  // the unlock file: data/dat.dat, or the player's own when installed
+    char looked[8192];  // when not found: where the search looked
+};
+
+// Tries the places of `search` in order; false (with `looked` filled) when none
+// holds the data.
+bool Data_Find(const DataSearch* search, DataPlace* place);
+// Start-up: searches the places of this process, makes the data directory the
+// working directory and fills the launch's unlock path. False after one line
+// on standard error when there is no data to be found.
+bool Data_Enter(DataPlace* place, Launch* launch);
+
 // The run flag: the main loop turns while it is 1. Cleared by ExitGame and the
 // menu's quit item; nothing sets it back.
 extern int continuer;
@@ -191,7 +221,7 @@ struct FramePacer {
 void FramePacer_Init(FramePacer* pacer);
 void FramePacer_Wait(FramePacer* pacer);
 
-// The whole life of the game; returns 0, or 1 when there was no display.
+// The whole life of the game; returns 0, or 1 when there was no data or no display.
 int SDL_main(int argc, char* argv[]);
 
 #endif

@@ -1,0 +1,128 @@
+// Where the game's data lives, and where the player's unlock is kept. The game
+// opens its files by relative names ("data/gfx/menu.png"), so start-up makes the
+// data directory the working directory.
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "fonction.h"
+#include "main.h"
+
+static bool is_dir(const char* path) {
+    struct stat info {};
+    return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+static bool set(const char* value) { return value != nullptr && value[0] != '\0'; }
+
+// A path that does not fit the buffer is no path at all.
+static bool format(char* out, size_t size, const char* pattern, ...) {
+    va_list args;
+    va_start(args, pattern);
+    const int length = std::vsnprintf(out, size, pattern, args);
+    va_end(args);
+    return length >= 0 && static_cast<size_t>(length) < size;
+}
+
+static bool holds_data(const char* dir) {
+    char gfx[4096];
+    char music[4096];
+    return format(gfx, sizeof gfx, "%s/data/gfx", dir) && is_dir(gfx) &&
+           format(music, sizeof music, "%s/data/music", dir) && is_dir(music);
+}
+
+// Tries `dir`; notes it in `looked` when it does not hold the data.
+static bool try_dir(DataPlace* place, const char* dir) {
+    if (!set(dir)) return false;
+    if (holds_data(dir) && format(place->dir, sizeof place->dir, "%s", dir)) return true;
+    const size_t used = std::strlen(place->looked);
+    std::snprintf(place->looked + used, sizeof place->looked - used, "%s%s", used > 0 ? ", " : "",
+                  dir);
+    return false;
+}
+
+// Two names of one directory, whatever links or ".." lead there.
+static bool same_dir(const char* a, const char* b) {
+    struct stat info_a {};
+    struct stat info_b {};
+    return set(a) && set(b) && stat(a, &info_a) == 0 && stat(b, &info_b) == 0 &&
+           info_a.st_dev == info_b.st_dev && info_a.st_ino == info_b.st_ino;
+}
+
+// The player's own unlock: $XDG_DATA_HOME/pelune/dat.dat, by default under
+// ~/.local/share. Relative values are ignored, as the XDG rules ask: after the
+// change of directory they would point into the data.
+static void player_unlock(const DataSearch* search, DataPlace* place) {
+    const char* home = search->home;
+    if (search->xdg_data_home != nullptr && search->xdg_data_home[0] == '/' &&
+        format(place->unlock, sizeof place->unlock, "%s/pelune/dat.dat", search->xdg_data_home)) {
+        return;
+    }
+    if (home == nullptr || home[0] != '/') {
+        const passwd* user = getpwuid(getuid());
+        home = user != nullptr ? user->pw_dir : nullptr;
+    }
+    if (home != nullptr && home[0] == '/' &&
+        format(place->unlock, sizeof place->unlock, "%s/.local/share/pelune/dat.dat", home)) {
+        return;
+    }
+    // No home at all: kept beside the data, as a game run from its folder does.
+    format(place->unlock, sizeof place->unlock, "%s", UNLOCK_PATH);
+}
+
+bool Data_Find(const DataSearch* search, DataPlace* place) {
+    place->dir[0] = '\0';
+    place->looked[0] = '\0';
+    format(place->unlock, sizeof place->unlock, "%s", UNLOCK_PATH);
+    if (set(search->env_dir)) return try_dir(place, search->env_dir);
+    if (try_dir(place, search->work_dir)) return true;
+    if (!same_dir(search->exe_dir, search->work_dir) && try_dir(place, search->exe_dir))
+        return true;
+    // Only the program in its own build folder may use the checkout: an
+    // installed copy must never write into a developer's tree.
+    if (same_dir(search->exe_dir, search->build_dir) && try_dir(place, search->checkout_dir)) {
+        return true;
+    }
+    char relative[4096];
+    const bool installed =
+        (set(search->exe_dir) && set(search->exe_to_data) &&
+         format(relative, sizeof relative, "%s/%s", search->exe_dir, search->exe_to_data) &&
+         try_dir(place, relative)) ||
+        try_dir(place, search->install_dir);
+    if (installed) player_unlock(search, place);
+    return installed;
+}
+
+bool Data_Enter(DataPlace* place, Launch* launch) {
+    char work_dir[4096];
+    char exe_dir[4096];
+    const ssize_t length = readlink("/proc/self/exe", exe_dir, sizeof exe_dir - 1);
+    exe_dir[length > 0 ? length : 0] = '\0';
+    char* slash = std::strrchr(exe_dir, '/');
+    if (slash != nullptr) *slash = '\0';
+    const DataSearch search{std::getenv("PELUNE_DATA_DIR"),
+                            getcwd(work_dir, sizeof work_dir),
+                            exe_dir,
+                            PELUNE_BUILD_DIR,
+                            PELUNE_CHECKOUT_DIR,
+                            PELUNE_EXE_TO_DATA,
+                            PELUNE_INSTALL_DATA_DIR,
+                            std::getenv("XDG_DATA_HOME"),
+                            std::getenv("HOME")};
+    if (!Data_Find(&search, place)) {
+        std::fprintf(stderr, "pelune: no game data (data/gfx, data/music) in %s%s\n",
+                     set(search.env_dir) ? "PELUNE_DATA_DIR " : "", place->looked);
+        return false;
+    }
+    if (chdir(place->dir) != 0) {
+        std::fprintf(stderr, "pelune: cannot enter %s\n", place->dir);
+        return false;
+    }
+    launch->unlock_path = place->unlock;
+    return true;
+}
