@@ -75,12 +75,26 @@ static void player_unlock(const DataSearch* search, DataPlace* place) {
     format(place->unlock, sizeof place->unlock, "%s", UNLOCK_PATH);
 }
 
+// The installed data folder, found from the executable or the configured prefix.
+static bool is_install_dir(const DataSearch* search, const char* dir) {
+    char relative[4096];
+    return (set(search->exe_dir) && set(search->exe_to_data) &&
+            format(relative, sizeof relative, "%s/%s", search->exe_dir, search->exe_to_data) &&
+            same_dir(dir, relative)) ||
+           same_dir(dir, search->install_dir);
+}
+
 bool Data_Find(const DataSearch* search, DataPlace* place) {
     place->dir[0] = '\0';
     place->looked[0] = '\0';
     format(place->unlock, sizeof place->unlock, "%s", UNLOCK_PATH);
     if (set(search->env_dir)) return try_dir(place, search->env_dir);
-    if (try_dir(place, search->work_dir)) return true;
+    if (try_dir(place, search->work_dir)) {
+        // Started from inside the installed data: still an installed game, whose
+        // own folder the player cannot write.
+        if (is_install_dir(search, place->dir)) player_unlock(search, place);
+        return true;
+    }
     if (!same_dir(search->exe_dir, search->work_dir) && try_dir(place, search->exe_dir))
         return true;
     // Only the program in its own build folder may use the checkout: an

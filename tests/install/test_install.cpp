@@ -50,6 +50,12 @@ TEST(DataSearch, ThePlacesAreTriedInOrderAndAnInstalledGameKeepsTheUnlockPerPlay
         const std::string unlock = row.found[0] != '\0' ? row.unlock : UNLOCK_PATH;
         EXPECT_EQ(place.unlock, std::regex_replace(unlock, std::regex("@"), account));
     }
+    GameDir root(false);  // started from inside the installed data: still the player's unlock
+    make_data("fb");
+    const DataSearch search{"", "fb", "usr/bin", "build", "checkout", "../share/pelune", "fb", "/x", ""};
+    DataPlace place;
+    ASSERT_TRUE(Data_Find(&search, &place));
+    EXPECT_STREQ(place.unlock, "/x/pelune/dat.dat");
 }
 
 // A whole game through an installed copy, which run_install.sh lays out and
