@@ -71,6 +71,7 @@ bool Game_Start(Game* game, const Launch* launch) {
     const Launch defaults{};
     if (launch == nullptr) launch = &defaults;
     continuer = 1;
+    Launch_Environment();
     if (!open_devices()) return false;
     set_icon();  // before the video mode, or the window would not take it
     Launch_SetScale(launch);

@@ -187,9 +187,13 @@ int Launch_Parse(Launch* launch, int argc, char* argv[], FILE* out, FILE* err);
 // The largest whole scale (1 to SCALE_MAX) whose window fits in about 85 % of a
 // desktop of this size; 1 when the size is unknown (0) or too small.
 int Launch_FitScale(int desktop_w, int desktop_h);
+// Before SDL starts: the settings the SDL 1.2 layer reads as it starts (crisp,
+// nearest-neighbour scaling; pads in SDL's standard controller layout). A
+// setting the user made in the environment wins.
+void Launch_Environment();
 // Before the video mode: the window's scale (the launch's, or the one that fits
-// the desktop) and crisp, nearest-neighbour scaling, as environment settings of
-// the SDL 1.2 layer. A scale the user set in the environment wins over the fitted one.
+// the desktop), as an environment setting of the SDL 1.2 layer. A scale the
+// user set in the environment wins over the fitted one, not over --scale.
 void Launch_SetScale(const Launch* launch);
 
 // After the video mode: drops every event type the game never reads, so that a

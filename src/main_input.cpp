@@ -1,5 +1,4 @@
 // The event intake: keys, the quit request and the gamepad, one event a turn.
-#include <cstdlib>
 #include <initializer_list>
 
 #include "main.h"
@@ -131,7 +130,6 @@ void Input_Start() {
     for (int type = SDL_USEREVENT; type < SDL_NUMEVENTS; ++type) {
         SDL_EventState(static_cast<Uint8>(type), SDL_IGNORE);
     }
-    setenv("SDL12COMPAT_USE_GAME_CONTROLLERS", "1", 0);
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) return;  // no pads: the keyboard alone
     // SDL 1.2 learns of pads only here: one plugged in later waits for the next start.
     for (int i = 0; i < SDL_NumJoysticks(); ++i) SDL_JoystickOpen(i);

@@ -87,9 +87,12 @@ int Launch_FitScale(int desktop_w, int desktop_h) {
     return scale;
 }
 
+void Launch_Environment() {
+    setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 0);    // pixels replicated, never blurred
+    setenv("SDL12COMPAT_USE_GAME_CONTROLLERS", "1", 0);  // every pad in one button layout
+}
+
 void Launch_SetScale(const Launch* launch) {
-    // Pixels replicated, never blurred.
-    setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 0);
     char scale[8];
     if (launch->scale >= 1 && launch->scale <= SCALE_MAX) {
         std::snprintf(scale, sizeof scale, "%d", launch->scale);
