@@ -10,7 +10,7 @@ cd "$(dirname "$0")"
 PACKAGES=(g++ cmake make pkg-config
           libsdl1.2-compat-dev libsdl-mixer1.2-dev libsdl-image1.2-dev
           libgtest-dev libbenchmark-dev libpng-dev libsndfile1-dev libvorbis-dev)
-TEST_PACKAGES=(xvfb xdotool x11-utils imagemagick valgrind)
+TEST_PACKAGES=(xvfb xdotool x11-utils imagemagick valgrind openbox)
 
 install_missing() {
     local missing=()
@@ -52,6 +52,7 @@ bench)
     build build
     build/bench/pelune_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
     bench/measure_run.sh ./pelune build/bench/libpelune_flip_probe.so .
+    bench/measure_input.sh ./pelune build/bench/libpelune_input_probe.so .
     ;;
 *)
     echo "usage: $0 run|test|bench" >&2
