@@ -43,7 +43,7 @@ int scale_value(const char* text) {
 }
 
 int bad_option(FILE* err, const char* why, const char* what) {
-    std::fprintf(err, "pelune: %s: %s\n%s", why, what, USAGE);
+    std::fprintf(err, "pelune: %s%s\n%s", why, what, USAGE);
     return 2;
 }
 
@@ -68,11 +68,11 @@ int Launch_Parse(Launch* launch, int argc, char* argv[], FILE* out, FILE* err) {
             const char* value = arg[7] == '=' ? arg + 8 : (i + 1 < argc ? argv[++i] : nullptr);
             launch->scale = scale_value(value);
             if (launch->scale == 0) {
-                return bad_option(err, "--scale wants a whole number from 1 to 8, not",
-                                  value == nullptr ? "nothing" : value);
+                return bad_option(err, "--scale takes a whole number from 1 to 8: ",
+                                  value == nullptr ? "none given" : value);
             }
         } else {
-            return bad_option(err, "unknown option", arg);
+            return bad_option(err, "unknown option ", arg);
         }
     }
     return LAUNCH_RUN;
