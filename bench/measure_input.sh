@@ -39,7 +39,8 @@ exec 3>"$WORK/display"
 Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
 XVFB_PID=$!
 exec 3>&-
-for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
+for _ in $(seq 300); do [ -s "$WORK/display" ] && break; sleep 0.1; done
+[ -s "$WORK/display" ] || { echo "Xvfb did not start within 30 s" >&2; exit 1; }
 export DISPLAY=":$(head -n1 "$WORK/display")"
 export SDL_AUDIODRIVER=dummy
 export XDG_RUNTIME_DIR=$WORK/xdg
