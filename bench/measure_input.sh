@@ -90,15 +90,17 @@ for run in $(seq "$RUNS"); do
     log=$WORK/burst$run
     start_game "$log" --scale 1
     xdotool "${moves[@]/#WINDOW/$WINDOW}"
+    before=$(date +%s%N)
+    xdotool keydown Down  # returns once the X server has the key
     sent=$(date +%s%N)
-    xdotool keydown Down
     sleep 3  # the old loop took seconds to reach the key
     xdotool keyup Down
     stop_game
-    # Turns from the key's sending to the turn that polled it, that one included.
-    count=$(awk -v sent="$sent" '
+    # Turns from the key reaching the X server to the turn that polled it, that
+    # one included (xdotool's own start-up is left out).
+    count=$(awk -v before="$before" -v sent="$sent" '
         $1 == "flip" && $2 > sent && !found { flips += 1 }
-        $1 == "key" && $2 > sent && $3 == 274 && !found { found = 1 }
+        $1 == "key" && $2 > before && $3 == 274 && !found { found = 1 }
         END { print found ? flips + 1 : "lost" }' "$log")
     if [ "$count" = lost ]; then
         lost=$((lost + 1))
