@@ -6,7 +6,6 @@
 #include <string>
 
 #include "main.h"
-#include "menu.h"
 #include "support.h"
 
 namespace {
