@@ -12,7 +12,7 @@ cd "$(dirname "$0")"
 PACKAGES=(g++ cmake make pkg-config
           libsdl1.2-compat-dev libsdl-mixer1.2-dev libsdl-image1.2-dev
           libgtest-dev libbenchmark-dev libpng-dev libsndfile1-dev libvorbis-dev)
-TEST_PACKAGES=(xvfb xdotool x11-utils imagemagick valgrind desktop-file-utils appstream dpkg-dev file)
+TEST_PACKAGES=(xvfb xdotool x11-utils imagemagick valgrind desktop-file-utils appstream dpkg-dev file openbox)
 
 install_missing() {
     local missing=()
@@ -66,6 +66,7 @@ bench)
     build build
     build/bench/pelune_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
     bench/measure_run.sh build/pelune build/bench/libpelune_flip_probe.so .
+    bench/measure_input.sh build/pelune build/bench/libpelune_input_probe.so .
     ;;
 *)
     echo "usage: $0 run|test|package|bench" >&2

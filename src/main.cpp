@@ -76,9 +76,13 @@ bool Game_Start(Game* game, const Launch* launch) {
     const Launch defaults{};
     if (launch == nullptr) launch = &defaults;
     continuer = 1;
+    Launch_Environment();
     if (!open_video()) return false;
     set_icon();  // before the video mode, or the window would not take it
-    game->screen = SDL_SetVideoMode(SCREEN_W, SCREEN_H, SCREEN_BPP, SDL_HWSURFACE | SDL_DOUBLEBUF);
+    Launch_SetScale(launch);
+    const Uint32 fullscreen = launch->fullscreen != 0 ? SDL_FULLSCREEN : 0;
+    game->screen = SDL_SetVideoMode(SCREEN_W, SCREEN_H, SCREEN_BPP,
+                                    SDL_HWSURFACE | SDL_DOUBLEBUF | fullscreen);
     if (game->screen == nullptr || draws_nowhere()) {
         std::fprintf(
             stderr, "pelune: no display: %s\n",
@@ -88,6 +92,7 @@ bool Game_Start(Game* game, const Launch* launch) {
     }
     open_audio();
     SDL_WM_SetCaption("Pelune", nullptr);
+    Input_Start();
     std::printf("Thanks to play Pelune.\n\n\n\n\nPlease wait while loading...\n\nLoading gfx ...");
     std::fflush(stdout);
     std::srand(static_cast<unsigned>(std::time(nullptr)));
@@ -141,7 +146,7 @@ static void run_level(Game* game) {
 
 void Game_Turn(Game* game) {
     General* general = &game->general;
-    SDL_PollEvent(&general->event);  // an empty queue keeps the last event
+    Input_Take(game);  // an empty queue keeps the last event
     if (general->screen == SCREEN_MENU) {
         run_menu(game);
     } else if (general->screen == SCREEN_PLAY) {
@@ -204,9 +209,9 @@ void FramePacer_Wait(FramePacer* pacer) {
 }
 
 int SDL_main(int argc, char* argv[]) {
-    (void)argc;
-    (void)argv;
     Launch launch{};
+    const int status = Launch_Parse(&launch, argc, argv, stdout, stderr);
+    if (status != LAUNCH_RUN) return status;
     DataPlace place;
     if (!Data_Enter(&place, &launch)) return 1;
     Game game;

@@ -146,6 +146,18 @@ struct Sons {
     int played_levelwin;
 };
 
+// The gamepad seen as keys. Every stick, hat and button that means a key
+// becomes that key's key-down and key-up, so every rule and latch sees keys.
+constexpr int PAD_KEY_COUNT = 6;  // Up, Down, Right, Return, Space, Left Ctrl
+constexpr int PAD_KEYS_MAX = 3;   // key events one pad event can give (a hat: Up, Down, Right)
+struct Pad {
+    int stick_x;                      // the left stick's side now held: -1, 0 or 1
+    int stick_y;                      // -1 up, 0 centre, 1 down
+    Uint32 holders[PAD_KEY_COUNT];    // per key, a bit for each stick, hat or button holding it
+    SDL_Event pending[PAD_KEYS_MAX];  // keys of one pad event beyond the first, for the next turns
+    int pending_count;
+};
+
 // Everything the entry function owns, so that tests can drive the real loop.
 struct Game {
     General general;
@@ -155,6 +167,7 @@ struct Game {
     Sons sons;
     Niveau niveau[LEVEL_COUNT];  // [0]..[8] levels 1-9, [9] the ending, [10] the bonus level
     SDL_Surface* screen;
+    Pad pad;
 };
 
 // What the command line and the place of the data decided before start-up.
@@ -194,6 +207,38 @@ bool Data_Find(const DataSearch* search, DataPlace* place);
 // working directory and fills the launch's unlock path. False after one line
 // on standard error when there is no data to be found.
 bool Data_Enter(DataPlace* place, Launch* launch);
+
+// The command line. Launch_Parse sets only `scale` and `fullscreen`, and
+// returns LAUNCH_RUN to play, or the status to exit with at once: 0 after
+// --help or --version (written to `out`), 2 after a bad option (the usage to `err`).
+constexpr int LAUNCH_RUN = -1;
+constexpr int SCALE_MAX = 8;
+int Launch_Parse(Launch* launch, int argc, char* argv[], FILE* out, FILE* err);
+// The largest whole scale (1 to SCALE_MAX) whose window fits in about 85 % of a
+// desktop of this size; 1 when the size is unknown (0) or too small.
+int Launch_FitScale(int desktop_w, int desktop_h);
+// Before SDL starts: the settings the SDL 1.2 layer reads as it starts (crisp,
+// nearest-neighbour scaling; pads in SDL's standard controller layout). A
+// setting the user made in the environment wins.
+void Launch_Environment();
+// Before the video mode: the window's scale (the launch's, or the one that fits
+// the desktop), as an environment setting of the SDL 1.2 layer. A scale the
+// user set in the environment wins over the fitted one, not over --scale.
+void Launch_SetScale(const Launch* launch);
+
+// After the video mode: drops every event type the game never reads, so that a
+// burst of them cannot push keys out of SDL's queue, and opens every gamepad.
+void Input_Start();
+// The event of this turn: the next key-down, key-up or quit, or the next key a
+// gamepad event means, into `General.event`. Events the game does not read are
+// passed over; F11 and Alt+Return switch window and fullscreen here and never
+// reach the game. An empty queue leaves the event as it was.
+void Input_Take(Game* game);
+// The key events one joystick event means, given the pad's state: D-pad, hat or
+// left stick right = Right, up/down = Up/Down, A or Start = Return, B = Space,
+// Back = Left Ctrl (SDL's standard controller layout). Returns how many were
+// written to `keys`, 0 to PAD_KEYS_MAX.
+int Pad_Keys(Pad* pad, const SDL_Event* event, SDL_Event keys[PAD_KEYS_MAX]);
 
 // The run flag: the main loop turns while it is 1. Cleared by ExitGame and the
 // menu's quit item; nothing sets it back.

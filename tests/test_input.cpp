@@ -1,0 +1,126 @@
+// The event intake through the real loop: unread events, display keys, the gamepad.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+
+#include "main.h"
+#include "support.h"
+
+namespace {
+
+class Input : public testing::Test, public Session {
+protected:
+    void SetUp() override { ASSERT_TRUE(start()); }
+};
+
+SDL_Event pad_event(Uint8 type, int index, int value) {
+    SDL_Event event{};
+    event.type = type;
+    if (type == SDL_JOYAXISMOTION) event.jaxis = {type, 0, Uint8(index), Sint16(value)};
+    if (type == SDL_JOYHATMOTION) event.jhat = {type, 0, Uint8(index), Uint8(value)};
+    if (type == SDL_JOYBUTTONDOWN || type == SDL_JOYBUTTONUP)
+        event.jbutton = {type, 0, Uint8(index), 0};
+    return event;
+}
+
+void push_pad(Uint8 type, int index, int value = 0) {
+    SDL_Event event = pad_event(type, index, value);
+    ASSERT_EQ(SDL_PushEvent(&event), 0);
+}
+
+}  // namespace
+
+// Real mouse motion reaches the SDL 1.2 layer as SDL 2 events, filtered on the way in.
+TEST_F(Input, AKeyBehindABurstOfMouseMotionAndUnmappedPadEventsActsInTheFirstTurn) {
+    void* sdl2 = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(sdl2, nullptr);
+    auto push20 = reinterpret_cast<int (*)(void*)>(dlsym(sdl2, "SDL_PushEvent"));
+    struct Motion20 {  // SDL 2's SDL_MouseMotionEvent, padded to the size of its event union
+        Uint32 type = 0x400, timestamp = 0, window = 0, which = 0, state = 0;
+        Sint32 x = 10, y = 10, xrel = 1, yrel = 0;
+        Uint8 padding[20] = {};
+    } motion;
+    for (int i = 0; i < 500; ++i) push20(&motion);
+    push_pad(SDL_JOYBUTTONDOWN, 2);  // X: no key of the game
+    push_key(SDL_KEYDOWN, KEY_DOWN);
+    turns(1);
+    EXPECT_EQ(game.menu.cursor, 2);
+    dlclose(sdl2);
+}
+
+TEST_F(Input, F11AndAltReturnSwitchFullscreenAndNeverReachTheGame) {
+    SDL_Event alt_return = key_event(SDL_KEYDOWN, KEY_RETURN);
+    alt_return.key.keysym.mod = KMOD_LALT;
+    SDL_Event f11 = key_event(SDL_KEYDOWN, SDLK_F11);
+    for (SDL_Event* key : {&f11, &alt_return}) {
+        const Uint32 before = game.screen->flags & SDL_FULLSCREEN;
+        SDL_PushEvent(key);
+        turns(2);
+        EXPECT_NE(game.screen->flags & SDL_FULLSCREEN, before);
+        EXPECT_NE(game.general.event.type, SDL_KEYDOWN);
+        EXPECT_EQ(game.menu.slide, 0) << "Alt+Return is not Return on Play";
+    }
+}
+
+// One pad played through its life: each row's event and the keys it gives, as
+// +key for a key-down and -key for a key-up (Up, Down, Right, rEturn, Space, Ctrl).
+TEST(Pad, StickHatAndButtonsHoldTheirKeysWithADeadZoneThatDoesNotChatter) {
+    const Uint8 A = SDL_JOYAXISMOTION, H = SDL_JOYHATMOTION;
+    const Uint8 P = SDL_JOYBUTTONDOWN, L = SDL_JOYBUTTONUP;
+    // clang-format off
+    const struct { Uint8 type; int index, value; std::string keys; } rows[] = {
+        {A, 0, 16000, ""}, {A, 0, 17000, "+R"}, {A, 0, 9000, ""},  // held until near the centre
+        {H, 0, SDL_HAT_RIGHT, ""}, {A, 0, 8000, ""}, {H, 0, SDL_HAT_DOWN, "-R+D"},  // two holders
+        {A, 0, -30000, ""}, {A, 1, -17000, "+U"}, {A, 1, 30000, "-U"},  // the hat holds Down
+        {H, 0, SDL_HAT_UP, "+U"}, {A, 1, 0, "-D"}, {H, 0, SDL_HAT_CENTERED, "-U"},
+        {P, 0, 0, "+E"}, {P, 6, 0, ""}, {L, 0, 0, ""}, {L, 6, 0, "-E"},  // A and Start: Return
+        {P, 1, 0, "+S"}, {P, 4, 0, "+C"}, {P, 2, 0, ""}, {P, 3, 0, ""},  // B, Back; X, Y: nothing
+        {P, 11, 0, "+U"}, {P, 12, 0, "+D"}, {P, 14, 0, "+R"}, {P, 13, 0, ""}, {L, 14, 0, "-R"},
+    };
+    // clang-format on
+    const std::string names = "UDRESC";
+    const SDLKey keys[] = {KEY_UP, KEY_DOWN, KEY_RIGHT, KEY_RETURN, KEY_SPACE, KEY_RAIN};
+    Pad pad{};
+    for (const auto& row : rows) {
+        const SDL_Event event = pad_event(row.type, row.index, row.value);
+        SDL_Event out[PAD_KEYS_MAX];
+        std::string seen;
+        for (int i = 0, n = Pad_Keys(&pad, &event, out); i < n; ++i) {
+            seen += out[i].type == SDL_KEYDOWN ? '+' : '-';
+            for (int k = 0; k < 6; ++k)
+                seen += out[i].key.keysym.sym == keys[k] ? names.substr(k, 1) : "";
+        }
+        EXPECT_EQ(seen, row.keys) << int(row.type) << " " << row.index << " " << row.value;
+    }
+}
+
+TEST_F(Input, ThePadMovesTheMenuAndTheRunnerRunsWhileTheStickIsHeld) {
+    push_pad(SDL_JOYHATMOTION, 0, SDL_HAT_DOWN);
+    push_pad(SDL_JOYHATMOTION, 0, SDL_HAT_CENTERED);
+    push_pad(SDL_JOYAXISMOTION, 1, 30000);
+    push_pad(SDL_JOYAXISMOTION, 1, -30000);  // Down up, then Up down: one turn each
+    turns(3);
+    EXPECT_EQ(game.menu.cursor, 3);
+    turns(2);
+    EXPECT_EQ(game.menu.cursor, 2);
+    push_pad(SDL_JOYAXISMOTION, 1, 0);
+    push_pad(SDL_JOYBUTTONDOWN, 11);
+    push_pad(SDL_JOYBUTTONUP, 11);
+    turns(3);
+    EXPECT_EQ(game.menu.cursor, 1);
+
+    new_game(0);
+    turns(400);  // curtain and countdown
+    ASSERT_EQ(game.niveau[0].started, 1);
+    const int x = game.perso.player.x;
+    push_pad(SDL_JOYAXISMOTION, 0, 30000);
+    turns(10);
+    EXPECT_GE(game.perso.player.x, x + 9);
+    push_pad(SDL_JOYAXISMOTION, 0, 2000);
+    turns(1);
+    const int stopped = game.perso.player.x;
+    turns(10);
+    EXPECT_EQ(game.perso.player.x, stopped);
+}
