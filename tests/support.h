@@ -1,6 +1,9 @@
-// Test helpers: in-memory surfaces and sheets, events, a throw-away game directory.
+// Test helpers: in-memory surfaces and labelled sheets, a throw-away game
+// directory, and the real game driven through its loop.
 #ifndef PELUNE_TEST_SUPPORT_H
 #define PELUNE_TEST_SUPPORT_H
+
+#include <gtest/gtest.h>
 
 #include <string>
 
@@ -44,8 +47,10 @@ struct Session {
     bool start();
     void stop();
     void turns(int n);
-    // The key-down in one turn, the key-up in the next.
+    // The key-down in one turn, the key-up in the next (through SDL's queue).
     void press(SDLKey key);
+    // One turn with this event in the event field (the queue being empty).
+    void turn(Uint8 type, SDLKey key);
     // From either menu panel to level 1 at this difficulty.
     void new_game(int difficulty = 0);
     // Backspace then Return on the won banner.
@@ -54,12 +59,21 @@ struct Session {
     int win_nine_levels();
     // Waits out the ending's curtain and leaves it with Return.
     void leave_ending();
+    // Puts sheets that name their pixels (make_sheet) in place of the game's.
+    void labelled();
+    // `level` (1-9, 11) with its race running, both runners at (x, y).
+    Niveau* race(int level, int x, int y);
 
     GameDir dir;
     Game game{};
     bool running = false;
     std::string out;
     std::string err;
+};
+
+// A test with the real game started in a directory of its own.
+struct Started : testing::Test, Session {
+    void SetUp() override { ASSERT_TRUE(start()); }
 };
 
 #endif
