@@ -186,17 +186,6 @@ void Session::leave_ending() {
     ASSERT_EQ(game.general.screen, SCREEN_MENU);
 }
 
-void Session::labelled() {
-    SDL_Surface** sheets[] = {&game.menu.sheet, &game.general.level_sheet, &game.anim.sheet,
-                              &game.perso.sheet};
-    const int sizes[][2] = {{MENU_SHEET_W, MENU_SHEET_H},
-                            {LVL_SHEET_W, LVL_SHEET_H},
-                            {ANIM_SHEET_W, ANIM_SHEET_H},
-                            {RUNNER_SHEET_W, RUNNER_SHEET_H}};
-    for (int i = 0; i < 4; ++i)
-        SDL_FreeSurface(*sheets[i]), *sheets[i] = make_sheet(sizes[i][0], sizes[i][1]);
-}
-
 Niveau* Session::race(int level, int x, int y) {
     Niveau* niveau = &game.niveau[level - 1];
     game.general.screen = SCREEN_PLAY, game.general.level = level;

@@ -59,8 +59,6 @@ struct Session {
     int win_nine_levels();
     // Waits out the ending's curtain and leaves it with Return.
     void leave_ending();
-    // Puts sheets that name their pixels (make_sheet) in place of the game's.
-    void labelled();
     // `level` (1-9, 11) with its race running, both runners at (x, y).
     Niveau* race(int level, int x, int y);
 

@@ -1,8 +1,7 @@
-// The screen effects: General's starting places, the falling glyphs, the
-// sweeping bars and the rain, drawn on an in-memory screen from labelled sheets.
+// The screen effects: General's starting places, the falling glyphs, the rain and
+// the sweeping bars, drawn on an in-memory screen from sheets that name their pixels.
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
 #include "fonction.h"
 #include "support.h"
@@ -11,23 +10,20 @@ namespace {
 
 struct Effects : testing::Test {
     void SetUp() override {
-        General_Init(&general);
-        general.level_sheet = make_sheet(LVL_SHEET_W, LVL_SHEET_H);
-        general.rain_on = 1;
+        General_Init(&general), general.level_sheet = make_sheet(LVL_SHEET_W, LVL_SHEET_H);
     }
     void TearDown() override {
         for (SDL_Surface* s : {general.level_sheet, anim.sheet, screen}) SDL_FreeSurface(s);
     }
-    bool drawn(int x, int y, int sx, int sy, int w, int h) {  // the rows of a sprite on the screen
+    bool drawn(int x, int y, int sx, int sy, int w, int h) {  // the visible rows of a sprite
         const int top = std::max(y, 0), bottom = std::min(y + h, SCREEN_H);
         return bottom > top && block_drawn(screen, x, top, sx, sy + top - y, w, bottom - top);
     }
-    // Sprites falling `step` a frame (some one more, held against the limit only in
-    // the next frame) past `lowest` back to `reentry`, each in its column and
-    // picture. Returns how many are fast, -1 after a failure.
-    template <typename Frame, typename Drawn>
-    int fall(Sprite* sprites, int n, int step, int lowest, int reentry, Frame frame,
-             Drawn drawn_at) {
+    // Sprites in columns `gap` apart falling `step` a frame (the fast ones one more,
+    // held against the limit only in the next frame) past `lowest` back to
+    // `reentry`. Returns how many are fast, -1 after a failure.
+    template <typename Frame>
+    int fall(Sprite* sprites, int n, int gap, int step, int lowest, int reentry, Frame frame) {
         std::vector<int> fast(n, -1), before(n);
         for (int f = 0; f < 600; ++f) {
             for (int i = 0; i < n; ++i) before[i] = sprites[i].y;
@@ -36,7 +32,9 @@ struct Effects : testing::Test {
                 const int at = before[i] + step > lowest ? reentry : before[i] + step,
                           extra = sprites[i].y - at;
                 fast[i] = fast[i] == -1 ? extra : fast[i];
-                if ((extra == 0 || extra == 1) && extra == fast[i] && drawn_at(i, at)) continue;
+                if (extra >> 1 == 0 && extra == fast[i] &&
+                    drawn(gap * i, at, sprites[i].src.x, sprites[i].src.y, 5, 9))
+                    continue;
                 ADD_FAILURE() << "sprite " << i << " in frame " << f << ": " << extra << " past "
                               << at;
                 return -1;
@@ -49,15 +47,15 @@ struct Effects : testing::Test {
     SDL_Surface* screen = make_surface(SCREEN_W, SCREEN_H);
 };
 
-// Sum and index-weighted sum of the start places, as the design lists them.
+// The start places checked by their sum and index-weighted sum, from the design.
 TEST_F(Effects, InitResetsTheGameFieldsAndStartPlacesButKeepsSheetEventAndUnlock) {
     SDL_Surface* sheet = general.level_sheet;
     std::memset(&general, 0x5a, sizeof general);
     general.level_sheet = sheet;
     set_key(&general, SDL_KEYDOWN, KEY_SPACE);
     General_Init(&general);
-    EXPECT_TRUE(general.difficulty + general.key_consumed + general.level + general.rain_on == 0);
-    EXPECT_TRUE(general.screen == SCREEN_MENU && general.level_sheet == sheet &&
+    EXPECT_TRUE(general.difficulty + general.key_consumed + general.level + general.rain_on == 0 &&
+                general.screen == SCREEN_MENU && general.level_sheet == sheet &&
                 general.unlock == 0x5a5a5a5a && general.event.key.keysym.sym == KEY_SPACE);
     long sums[4] = {};
     for (int i = 0; i < GLYPH_COUNT; ++i)
@@ -65,35 +63,19 @@ TEST_F(Effects, InitResetsTheGameFieldsAndStartPlacesButKeepsSheetEventAndUnlock
     for (int i = 0; i < DROP_COUNT; ++i)
         sums[2] += general.drops[i].y, sums[3] += i * general.drops[i].y;
     EXPECT_TRUE(sums[0] == 11251 && sums[1] == 545662 && sums[2] == 5587 && sums[3] == 132922);
-}
-
-TEST_F(Effects, GlyphsFallTwoOrThreeAndReenterAtMinusFive) {
-    auto glyph = [&](int i, int y) { return drawn(5 * i, y, general.glyphs[i].src.x, 3255, 5, 9); };
-    general.glyphs[1].y = 266, general.glyphs[3].y = 265;
-    Blit_Matrix_Effet(&general, screen);
-    EXPECT_TRUE(general.glyphs[0].y == 3 && glyph(0, 2)) << "glyph 0 is fast";
-    EXPECT_TRUE(general.glyphs[1].y == -5 && glyph(1, -5) && general.glyphs[3].y == 267 &&
-                glyph(3, 267));
-    EXPECT_EQ(std::count_if(general.glyphs, general.glyphs + GLYPH_COUNT,
+    EXPECT_EQ(std::count_if(general.glyphs, general.glyphs + 96,
                             [](const Sprite& g) { return g.src.x == 487; }),
               50);
-    EXPECT_EQ(fall(
-                  general.glyphs, GLYPH_COUNT, 2, 267, -5,
-                  [&] { Blit_Matrix_Effet(&general, screen); }, glyph),
-              26);
 }
 
-TEST_F(Effects, DropsFallOneOrTwoAndWrapAtTheBottom) {
-    auto drop = [&](int i, int y) { return drawn(10 * i, y, 480, 262, 9, 9); };
-    auto rain = [&] { Blit_Pluie(&general, &anim, screen); };
-    rain();  // drops 1 (fast) and 41 start past the bottom: drawn at -6 at once
-    EXPECT_TRUE(drop(1, -6) && drop(41, -6) && general.drops[1].y == -5 &&
-                general.drops[41].y == -6);
-    general.drops[1].y = 270;
-    rain();
-    EXPECT_TRUE(drop(1, 271) && general.drops[1].y == 272)
-        << "the extra pixel is tested next frame";
-    EXPECT_EQ(fall(general.drops, DROP_COUNT, 1, 271, -6, rain, drop), 13);
+TEST_F(Effects, GlyphsAndDropsFallInTheirColumnsAndComeBackAtTheTop) {
+    EXPECT_EQ(fall(general.glyphs, GLYPH_COUNT, 5, 2, 267, -5,
+                   [&] { Blit_Matrix_Effet(&general, screen); }),
+              26);
+    general.rain_on = 1;
+    EXPECT_EQ(fall(general.drops, DROP_COUNT, 10, 1, 271, -6,
+                   [&] { Blit_Pluie(&general, &anim, screen); }),
+              13);
 }
 
 TEST_F(Effects, BarsSweepTheirRangesAtTheirStepsAndLaterBarsCoverEarlierOnes) {

@@ -5,30 +5,19 @@
 
 namespace {
 
-TEST(Nerve, EdgesAndSharesOfEachDifficulty) {
-    for (const auto& [r, difficulty, nerve] : {std::tuple{16383, 0, 0},
-                                               {16384, 0, 1},
-                                               {32766, 0, 1},
-                                               {32767, 0, 2},
-                                               {0, 1, -3},
-                                               {26213, 1, 0},
-                                               {26214, 1, 1},
-                                               {32767, 1, 2},
-                                               {16384, 2, NERVE_NONE}}) {
-        EXPECT_EQ(nerve_from_draw(r, difficulty), nerve) << r << " at " << difficulty;
-    }
+TEST(Nerve, EdgesOfEachDifficulty) {
+    const int rows[][3] = {{16383, 0, 0}, {16384, 0, 1}, {32767, 0, 2}, {0, 1, -3},
+                           {26213, 1, 0}, {26214, 1, 1}, {32767, 1, 2}, {1, 2, NERVE_NONE}};
+    for (const auto& [r, difficulty, nerve] : rows)
+        EXPECT_EQ(nerve_from_draw(r, difficulty), nerve) << r;
 }
 
 // A sentinel whose cone stands at x 152 guards 137..332.
 TEST(Caution, AWarningOrWatchingSentinelGivesTheNerveAsMovingFlagInItsZone) {
-    for (const auto& [x, state, nerve, moving, after] : {std::tuple{137, 1, 0, 0, 0},
-                                                         {332, 3, 0, 0, 0},
-                                                         {136, 1, 0, 1, 0},
-                                                         {333, 2, 0, 1, 0},
-                                                         {200, 0, 0, 1, 0},
-                                                         {200, 1, 1, 1, 1},
-                                                         {200, 1, 2, 2, 2},
-                                                         {200, 3, -2, 0, 0}}) {
+    const int rows[][5] = {{137, 1, 0, 0, 0}, {332, 3, 0, 0, 0}, {136, 1, 0, 1, 0},
+                           {333, 2, 0, 1, 0}, {200, 0, 0, 1, 0}, {200, 1, 1, 1, 1},
+                           {200, 1, 2, 2, 2}, {200, 3, -2, 0, 0}};
+    for (const auto& [x, state, nerve, moving, after] : rows) {  // nerve before and after
         General general{};
         Niveau niveau{};
         Perso perso{};
@@ -40,40 +29,33 @@ TEST(Caution, AWarningOrWatchingSentinelGivesTheNerveAsMovingFlagInItsZone) {
     }
 }
 
-// Held Right steps every race frame, latch or not; another key-down stops it, and
-// on Easy the moved flag stays until a key-up of any key.
-TEST_F(Started, HeldRightStepsEveryFrameAndEasyKeepsTheMovedFlagUntilAKeyUp) {
+// Level 1: [41, 73) flat, [73, 89) downhill, [89, 158) uphill, [187, 224) downhill.
+TEST_F(Started, TheHeldStepTheMovedFlagAndTheSlideOfDifficulty1) {
+    const Perso& p = game.perso;
     race(1, 100, 150);
     turn(SDL_KEYDOWN, KEY_RIGHT);
     turns(4);
-    EXPECT_TRUE(game.perso.player.x == 105 && game.perso.player.aux1 == 1);
-    turn(SDL_KEYDOWN, SDLK_LSHIFT);
-    EXPECT_TRUE(game.perso.player.x == 105 && game.perso.player.aux1 == 1);
+    turn(SDL_KEYDOWN, SDLK_LSHIFT);  // another key-down stops the steps, not the flag
+    EXPECT_TRUE(p.player.x == 105 && p.player.aux1 == 1);
     turn(SDL_KEYUP, SDLK_LSHIFT);
-    EXPECT_EQ(game.perso.player.aux1, 0);
-}
-
-// Level 1: [41, 73) flat, [73, 89) downhill, [89, 158) uphill, [187, 224) downhill.
-TEST_F(Started, HardClearsTheFlagOffDownhillAndSlidesDownOnAKeyUp) {
+    EXPECT_EQ(p.player.aux1, 0) << "on Easy a key-up of any key clears it";
     game.general.difficulty = 1;
     race(1, 60, 150);
     turn(SDL_KEYDOWN, KEY_RIGHT);
-    EXPECT_TRUE(game.perso.player.x == 61 && game.perso.player.aux1 == 0)
-        << "cleared on flat ground";
+    EXPECT_TRUE(p.player.x == 61 && p.player.aux1 == 0) << "cleared on flat ground";
     race(1, 80, 150);
     turns(1);
-    EXPECT_TRUE(game.perso.player.y == 151 && game.perso.player.aux1 == 1) << "kept on a downhill";
+    EXPECT_TRUE(p.player.y == 151 && p.player.aux1 == 1) << "kept on a downhill";
     turn(SDL_KEYUP, KEY_RIGHT);
     turns(19);
-    EXPECT_TRUE(game.perso.player.x == 89 && game.perso.player.y == 159 &&
-                game.perso.player.aux1 == 0);
+    EXPECT_TRUE(p.player.x == 89 && p.player.y == 159 && p.player.aux1 == 0)
+        << "slid down to the uphill";
     race(1, 80, 150)->senti[0].state = 1;
     game.perso.malus = 1, game.perso.cpu.x = 200;
     turns(5);
-    EXPECT_TRUE(game.perso.player.x == 80 && game.perso.player.y == 150)
-        << "no slide in the penalty";
-    EXPECT_TRUE(game.perso.cpu.x == 200 && game.perso.cpu.y == 145)
-        << "held back, it does not follow the ground";
+    EXPECT_TRUE(p.player.x == 80 && p.player.y == 150) << "no slide in the penalty";
+    EXPECT_TRUE(p.cpu.x == 200 && p.cpu.y == 145)
+        << "held back, the computer does not follow the ground";
 }
 
 // Base b: warning from b+5 (five frames of each picture), watching from b+90, idle
@@ -95,15 +77,14 @@ TEST(Sentinel, WarningAndWatchingComeRoundToTheFrame) {
 }
 
 TEST(Sentinel, OnlyAWatchingSentinelCatchesARunnerWhoseFlagIsOne) {
-    // state; player x and flag; computer x and flag; caught
+    const int rows[][7] = {{3, 155, 1, 295, 1, 1, 1},
+                           {3, 154, 1, 296, 1, 0, 0},
+                           {2, 200, 1, 200, 1, 0, 0},
+                           {3, 200, 0, 200, 2, 0, 0},
+                           {3, 200, 1, 100, 1, 1, 0}};
     for (const auto& [state, x, flag, cpu_x, cpu_flag, caught, cpu_caught] :
-         {std::tuple{3, 155, 1, 295, 1, 1, 1},
-          {3, 154, 1, 296, 1, 0, 0},
-          {2, 200, 1, 200, 1, 0, 0},
-          {3, 200, 0, 200, 2, 0, 0},
-          {3, 200, 1, 100, 1, 1, 0}}) {
-        Sentinelle s{};
-        s.state = state;
+         rows) {  // x and flag of each
+        Sentinelle s{state, 0, {}, {}, {}};
         Perso perso{};
         Perso_Init(&perso, x, 150);
         perso.player.aux1 = flag, perso.cpu.x = cpu_x, perso.cpu.aux1 = cpu_flag;
@@ -112,26 +93,6 @@ TEST(Sentinel, OnlyAWatchingSentinelCatchesARunnerWhoseFlagIsOne) {
                     perso.cpu.x == (cpu_caught ? -10 : cpu_x) &&
                     perso.cpu.y == (cpu_caught ? 70 : 145))
             << state << " " << x << " " << cpu_x;
-    }
-}
-
-// The head shows the state of the previous draw; in state 3 the cone replaces it.
-TEST_F(Started, TheSentinelAndTheRunnersAreDrawnAsThePreviousFrameChose) {
-    labelled();
-    Niveau* niveau = race(1, 100, 120);
-    for (const auto& [state, head] :
-         {std::pair{1, 0}, {1, 1}, {2, 1}, {2, 2}, {3, -1}, {0, 2}, {0, 0}}) {
-        const int frame = game.perso.frame;
-        niveau->senti[0].state = state;
-        Replace_position(niveau, &game.perso);
-        blit_sentinelle(&niveau->senti[0], game.screen, &game.general);
-        perso_anim(&game.perso, game.screen, &game.general);
-        EXPECT_EQ(block_drawn(game.screen, 152, 18, 480, 0, 210, 210), head < 0)
-            << "state " << state;
-        EXPECT_TRUE(head < 0 || block_drawn(game.screen, 231, 98, LVL_HEAD[head].x, 219, 52, 53))
-            << state;
-        EXPECT_TRUE(block_drawn(game.screen, 100, 120, 51 * frame, 0, 51, 50))
-            << "the player, over the computer";
     }
 }
 
