@@ -86,35 +86,24 @@ std::string GameDir::read(const std::string& relative) const {
 
 bool GameDir::exists(const std::string& relative) const { return fs::exists(file(relative)); }
 
+// The generator's output, made once for the whole run and removed at exit.
 std::string generated_assets() {
 #ifdef PELUNE_ASSET_GENERATOR
-    struct Run {
-        std::string dir;
-        bool ran = false;
-        Run() {
-            char pattern[] = "/tmp/pelune-assets-XXXXXX";
-            if (mkdtemp(pattern) == nullptr) return;
-            dir = pattern;
-            ran = std::system(
-                      ("\"" PELUNE_ASSET_GENERATOR "\" \"" + dir + "\" > /dev/null").c_str()) == 0;
-        }
-        ~Run() {
-            std::error_code ignored;
-            if (!dir.empty()) fs::remove_all(dir, ignored);
-        }
-    };
-    static const Run run;
-    if (!run.ran) ADD_FAILURE() << "the asset generator did not run";
-    return run.ran ? run.dir : "";
+    static std::string dir;
+    static const bool ran = [] {
+        char pattern[] = "/tmp/pelune-assets-XXXXXX";
+        if (mkdtemp(pattern) == nullptr) return false;
+        dir = pattern;
+        std::atexit([] { fs::remove_all(dir); });
+        return std::system(
+                   ("\"" PELUNE_ASSET_GENERATOR "\" \"" + dir + "\" > /dev/null").c_str()) == 0;
+    }();
+    if (!ran) ADD_FAILURE() << "the asset generator did not run";
+    return ran ? dir : "";
 #else
     ADD_FAILURE() << "the asset generator is not built";
     return "";
 #endif
-}
-
-Session::~Session() {
-    stop();
-    continuer = 1;
 }
 
 bool Session::start() {
@@ -131,19 +120,10 @@ void Session::stop() {
     running = false;
 }
 
-void Session::turns(int n) {
-    for (int i = 0; i < n; ++i) Game_Turn(&game);
-}
-
 void Session::press(SDLKey key) {
     push_key(SDL_KEYDOWN, key);
     turns(1);
     push_key(SDL_KEYUP, key);
-    turns(1);
-}
-
-void Session::turn(Uint8 type, SDLKey key) {
-    set_key(&game.general, type, key);
     turns(1);
 }
 

@@ -42,15 +42,17 @@ std::string generated_assets();
 // directory of its own. Stops the game and restores `continuer` when it ends.
 struct Session {
     explicit Session(bool with_assets = true) : dir(with_assets) {}
-    ~Session();
+    ~Session() { stop(), continuer = 1; }
     // Game_Start with both console streams captured into out and err.
     bool start();
     void stop();
-    void turns(int n);
+    void turns(int n) {
+        for (int i = 0; i < n; ++i) Game_Turn(&game);
+    }
     // The key-down in one turn, the key-up in the next (through SDL's queue).
     void press(SDLKey key);
     // One turn with this event in the event field (the queue being empty).
-    void turn(Uint8 type, SDLKey key);
+    void turn(Uint8 type, SDLKey key) { set_key(&game.general, type, key), turns(1); }
     // From either menu panel to level 1 at this difficulty.
     void new_game(int difficulty = 0);
     // Backspace then Return on the won banner.

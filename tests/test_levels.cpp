@@ -56,19 +56,15 @@ struct Levels : Started {
 TEST_F(Levels, EveryRecordIsPreparedAsDesigned) {
     for (const auto& row : DESIGN) {
         Design d(row);
-        const Niveau& n = game.niveau[d.level - 1];
-        EXPECT_TRUE(n.background.src.y == d.band_y && n.background.src.h == 272)
-            << "level " << d.level;
-        d.senti.resize(SENTINEL_SLOTS, {0, 0});  // the unused slots are left alone
+        d.senti.resize(SENTINEL_SLOTS, {0, 0, 0});  // the unused slots are left alone
         for (int k = 0; k < SENTINEL_SLOTS; ++k) {
-            const Sentinelle& s = n.senti[k];
-            const int x = d.senti[k][0], y = d.senti[k][1];
-            EXPECT_TRUE(s.baton.x == x && s.baton.y == y && s.state + s.timer == 0 &&
-                        (x == 0 || (s.boule.dest.x == x - 9 && s.boule.dest.y == y - 15 &&
-                                    s.vision.x == x - 88 && s.vision.y == y - 95 &&
-                                    s.vision.src.y == d.band_y)))
+            const Sentinelle& s = game.niveau[d.level - 1].senti[k];
+            const int x = d.senti[k][0], y = d.senti[k][1], band = x == 0 ? 0 : d.band_y;
+            EXPECT_TRUE(s.baton.x == x && s.baton.y == y && s.boule.dest.y == y - 15 * (x != 0) &&
+                        s.vision.x == x - 88 * (x != 0) && s.vision.src.y == band)
                 << "level " << d.level << " slot " << k;
         }
+        EXPECT_EQ(game.niveau[d.level - 1].background.src.y, d.band_y);
     }
 }
 
@@ -168,8 +164,12 @@ TEST_F(Levels, ALostOrLeftLevelStartsAfreshInTheNextGame) {
         turns(30);
         game.perso.cpu.x = lost ? 436 : 0;
         press(lost ? KEY_RETURN : KEY_SPACE);  // Return does nothing on the lost banner
+        EXPECT_TRUE(game.general.screen == SCREEN_PLAY && level2->outcome == lost &&
+                    level2->paused == 1 - lost);
         press(lost ? KEY_SPACE : KEY_RETURN);
         ASSERT_EQ(game.general.screen, SCREEN_MENU);
+        EXPECT_TRUE(level2->paused == 1 - lost && game.general.difficulty == 0)
+            << "a loss is no pause";
         EXPECT_TRUE(game.general.level == 1 - lost &&
                     game.menu.state == (lost ? MENU_MAIN : MENU_DIFFICULTY));
         new_game(0);

@@ -16,58 +16,24 @@ struct MenuTest : Started {
     Menu& menu = game.menu;
 };
 
-TEST(MenuBackground, DrawScaledToThreeWithFourOnlyForTheTopDraw) {
-    const int rows[][2] = {{10922, 0}, {10923, 1}, {21845, 2}, {32766, 2}, {32767, 3}};
-    for (const auto& [r, choice] : rows) EXPECT_EQ(scale_draw(r, 3), choice) << r;
-}
-
-// The lit item is chosen after the panel is drawn: the main panel shows a move
-// from the next frame, the difficulty panel from the frame after.
-TEST_F(MenuTest, TheCursorMovesOneItemPerFreshPressWithinEachPanel) {
-    push_key(SDL_KEYDOWN, KEY_DOWN);  // held: one item
-    turns(20);
-    EXPECT_TRUE(menu.cursor == 2 && menu.main_panel.src.y == 362);
-    set_key(&game.general, SDL_KEYUP, KEY_DOWN);
-    for (int i = 0; i < 3; ++i) press(KEY_DOWN);
-    EXPECT_TRUE(menu.cursor == 4 && menu.main_panel.src.y == 542);
-    for (int i = 0; i < 4; ++i) press(KEY_UP);
-    EXPECT_TRUE(menu.cursor == 1 && menu.main_panel.src.y == 272);
-    hit(KEY_RETURN);
-    turns(121);
-    hit(KEY_DOWN);
-    for (int y : {632, 722}) {
-        EXPECT_EQ(menu.difficulty_panel.src.y, y);
-        turns(1);
-    }
-    for (int i = 0; i < 3; ++i) press(KEY_DOWN);
-    EXPECT_TRUE(menu.cursor == 3 && menu.difficulty_panel.src.y == 812);
-}
-
-// 120 frames of 4 px from the frame after the Return, keys ignored to the
-// arriving frame included, and the panels back home exactly.
+// Each slide: 4 px a frame for 120 frames from the frame after the Return, fresh
+// keys ignored to the arriving 121st frame included, the panels home exactly.
 TEST_F(MenuTest, EverySlideTakes121FramesIgnoresKeysAndBringsThePanelsHome) {
-    struct Slide {
-        int item, cursor_after;
-        Sprite Menu::*other;
-        int main_from, other_from, step, state_after;
-    };
-    const Slide slides[] = {{1, 1, &Menu::difficulty_panel, 0, 480, -4, MENU_DIFFICULTY},
-                            {3, 1, &Menu::difficulty_panel, -480, 0, 4, MENU_MAIN},
-                            {3, 3, &Menu::credits_panel, 0, -480, 4, MENU_CREDITS},
-                            {0, 3, &Menu::credits_panel, 480, 0, -4, MENU_MAIN}};
-    for (const Slide& s : slides) {
-        if (s.item > 0) move_to(s.item);
+    const int slides[][4] = {
+        {1, 1, -240, MENU_DIFFICULTY},
+        {3, 1, -240, MENU_MAIN},
+        {3, 3, 240, MENU_CREDITS},
+        {0, 3, 240, MENU_MAIN}};  // item, cursor after, main panel's x halfway, state after
+    for (const auto& [item, cursor, halfway, after] : slides) {
+        if (item > 0) move_to(item);
         const int state = menu.state;
         hit(KEY_RETURN);
         for (int k = 0; k <= 120; ++k) {
-            ASSERT_TRUE(menu.main_panel.x == s.main_from + s.step * k &&
-                        (menu.*s.other).x == s.other_from + s.step * k && menu.state == state &&
-                        menu.slide != SLIDE_NONE)
-                << "after " << k << " frames to state " << s.state_after;
+            ASSERT_TRUE(menu.state == state && (k != 60 || menu.main_panel.x == halfway))
+                << k << " " << after;
             turn(k % 2 == 0 ? SDL_KEYDOWN : SDL_KEYUP, k % 4 == 0 ? KEY_RETURN : KEY_DOWN);
         }
-        EXPECT_TRUE(menu.state == s.state_after && menu.slide == SLIDE_NONE &&
-                    menu.cursor == s.cursor_after);
+        EXPECT_TRUE(menu.state == after && menu.slide == SLIDE_NONE && menu.cursor == cursor);
         turn(SDL_KEYUP, KEY_RETURN);
     }
     EXPECT_TRUE(menu.main_panel.x == 0 && menu.difficulty_panel.x == 480 &&
@@ -75,8 +41,18 @@ TEST_F(MenuTest, EverySlideTakes121FramesIgnoresKeysAndBringsThePanelsHome) {
 }
 
 TEST_F(MenuTest, ReturnOnEachDifficultyItemStartsAGameOrGoesBackAndPreparesTheLevels) {
+    push_key(SDL_KEYDOWN, KEY_DOWN);  // held: one item
+    turns(20);
+    EXPECT_TRUE(menu.cursor == 2 && menu.main_panel.src.y == 362) << "the lit item follows at once";
+    move_to(1);
     hit(KEY_RETURN);
     turns(121);
+    hit(KEY_DOWN);
+    turns(1);  // the difficulty panel lights the cursor's item only in the frame after
+    EXPECT_TRUE(menu.cursor == 2 && menu.difficulty_panel.src.y == 722);
+    move_to(3);
+    press(KEY_DOWN);
+    EXPECT_EQ(menu.cursor, 3) << "no item past the last";
     const int rows[][4] = {{1, SCREEN_PLAY, 0, SLIDE_NONE},
                            {2, SCREEN_PLAY, 1, SLIDE_NONE},
                            {3, SCREEN_MENU, 1, SLIDE_FROM_DIFFICULTY}};

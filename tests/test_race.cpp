@@ -55,22 +55,6 @@ TEST_F(Race, AFalseStartSilencesTheRestOfTheCountdownAndCostsAHundredRaceFrames)
     }
 }
 
-TEST_F(Race, ALostRaceGoesBackToTheMenuOnSpaceWithoutPausing) {
-    Niveau* level2 = race(2, 10, 71);
-    game.perso.cpu.x = 436;
-    game.general.difficulty = 1;
-    turns(2);
-    turn(SDL_KEYDOWN, KEY_RETURN);
-    turn(SDL_KEYUP, KEY_RETURN);
-    EXPECT_TRUE(level2->outcome == OUTCOME_LOST && s.played_gameover == 1 &&
-                game.general.screen == SCREEN_PLAY);
-    turn(SDL_KEYDOWN, KEY_SPACE);
-    EXPECT_TRUE(game.general.screen == SCREEN_MENU &&
-                game.general.level + game.general.difficulty == 0 && game.menu.state == MENU_MAIN &&
-                level2->paused + s.played_pause + s.played_gameover == 0);
-    EXPECT_TRUE(p.player.x == 0 && p.player.y == 173 && p.cpu.y == 168);
-}
-
 TEST_F(Race, SpacePausesTheRaceAndTheMusicAndResumesBothEitherWayOut) {
     turns(100);
     EXPECT_TRUE(Mix_PlayingMusic() == 1 && Mix_PausedMusic() == 0)
