@@ -35,8 +35,8 @@ struct Design {
         in >> level >> band_y >> start_y >> next_y >> respawn_x >> respawn_y;
         for (std::vector<int> s(5); in >> s[0] >> s[1] >> s[2] >> s[3] >> s[4];) senti.push_back(s);
     }
-    int slope_at(
-        int x) const {  // the dy of the segment holding drawn x (a negative x is drawn at 0)
+    // The dy of the segment holding drawn x (a negative x is drawn at 0).
+    int slope_at(int x) const {
         std::istringstream in(ground);
         int dy = 0;
         for (int from, step; in >> from >> step && from <= std::max(x, 0);) dy = step;
