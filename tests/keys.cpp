@@ -2,8 +2,7 @@
 
 SDL_Event key_event(Uint8 type, SDLKey key) {
     SDL_Event event{};
-    event.type = type;
-    event.key.type = type;
+    event.type = event.key.type = type;
     event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
     event.key.keysym.sym = key;
     return event;

@@ -1,40 +1,41 @@
 #include "support.h"
 
-#include "menu.h"
-
-#include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
+
+#include "fonction.h"
+#include "menu.h"
 
 namespace fs = std::filesystem;
 
 SDL_Surface* make_surface(int w, int h) {
-    SDL_Surface* surface = SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, 0x00FF0000, 0x0000FF00,
-                                                0x000000FF, 0xFF000000);
+    SDL_Surface* surface =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000);
     fill(surface, 0xFF000000);
     return surface;
 }
 
 Uint32 sheet_pixel(int x, int y) {
-    return 0xFF000000u | (static_cast<Uint32>(x & 0xFFF) << 12) | static_cast<Uint32>(y & 0xFFF);
+    return 0xFF000000u | Uint32(x & 0xFFF) << 12 | Uint32(y & 0xFFF);
+}
+
+Uint32* row(SDL_Surface* surface, int y) {
+    return reinterpret_cast<Uint32*>(static_cast<Uint8*>(surface->pixels) + y * surface->pitch);
 }
 
 SDL_Surface* make_sheet(int w, int h) {
     SDL_Surface* sheet = make_surface(w, h);
     for (int y = 0; y < h; ++y) {
-        Uint32* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(sheet->pixels) + y * sheet->pitch);
-        for (int x = 0; x < w; ++x) row[x] = sheet_pixel(x, y);
+        for (int x = 0; x < w; ++x) row(sheet, y)[x] = sheet_pixel(x, y);
     }
     return sheet;
 }
 
-Uint32 pixel_at(SDL_Surface* surface, int x, int y) {
-    return reinterpret_cast<Uint32*>(static_cast<Uint8*>(surface->pixels) + y * surface->pitch)[x];
-}
+Uint32 pixel_at(SDL_Surface* surface, int x, int y) { return row(surface, y)[x]; }
 
 void fill(SDL_Surface* surface, Uint32 colour) { SDL_FillRect(surface, nullptr, colour); }
 
@@ -51,12 +52,13 @@ GameDir::GameDir(bool with_assets) {
     char pattern[] = "/tmp/pelune-test-XXXXXX";
     path = mkdtemp(pattern);
     previous = fs::current_path().string();
-    const fs::path source = PELUNE_SOURCE_DIR;
-    fs::create_directories(fs::path(path) / "data");
+    const fs::path source = PELUNE_SOURCE_DIR, data = fs::path(path) / "data";
+    fs::create_directories(data);
     if (with_assets) {
-        fs::create_directory_symlink(source / "data" / "gfx", fs::path(path) / "data" / "gfx");
-        fs::create_directory_symlink(source / "data" / "music", fs::path(path) / "data" / "music");
-        if (fs::exists(source / "ico.bmp")) fs::create_symlink(source / "ico.bmp", fs::path(path) / "ico.bmp");
+        fs::create_directory_symlink(source / "data" / "gfx", data / "gfx");
+        fs::create_directory_symlink(source / "data" / "music", data / "music");
+        if (fs::exists(source / "ico.bmp"))
+            fs::create_symlink(source / "ico.bmp", fs::path(path) / "ico.bmp");
     }
     fs::current_path(path);
 }
@@ -68,52 +70,40 @@ GameDir::~GameDir() {
     fs::remove_all(path, ignored);
 }
 
-std::string GameDir::file(const std::string& relative) const { return (fs::path(path) / relative).string(); }
+std::string GameDir::file(const std::string& relative) const {
+    return (fs::path(path) / relative).string();
+}
 
 void GameDir::write(const std::string& relative, const std::string& content) const {
-    std::ofstream out(file(relative), std::ios::binary);
-    out << content;
+    std::ofstream(file(relative), std::ios::binary) << content;
 }
 
 std::string GameDir::read(const std::string& relative) const {
-    std::ifstream in(file(relative), std::ios::binary);
     std::stringstream buffer;
-    buffer << in.rdbuf();
+    buffer << std::ifstream(file(relative), std::ios::binary).rdbuf();
     return buffer.str();
 }
 
 bool GameDir::exists(const std::string& relative) const { return fs::exists(file(relative)); }
 
+// The generator's output, made once for the whole run and removed at exit.
 std::string generated_assets() {
 #ifdef PELUNE_ASSET_GENERATOR
-    struct Run {
-        std::string dir;
-        bool ran = false;
-        Run() {
-            char pattern[] = "/tmp/pelune-assets-XXXXXX";
-            if (mkdtemp(pattern) == nullptr) return;
-            dir = pattern;
-            const std::string command =
-                std::string("\"") + PELUNE_ASSET_GENERATOR + "\" \"" + dir + "\" > /dev/null";
-            ran = std::system(command.c_str()) == 0;
-        }
-        ~Run() {
-            std::error_code ignored;
-            if (!dir.empty()) fs::remove_all(dir, ignored);
-        }
-    };
-    static const Run run;
-    if (!run.ran) ADD_FAILURE() << "the asset generator did not run";
-    return run.ran ? run.dir : "";
+    static std::string dir;
+    static const bool ran = [] {
+        char pattern[] = "/tmp/pelune-assets-XXXXXX";
+        if (mkdtemp(pattern) == nullptr) return false;
+        dir = pattern;
+        std::atexit([] { fs::remove_all(dir); });
+        return std::system(
+                   ("\"" PELUNE_ASSET_GENERATOR "\" \"" + dir + "\" > /dev/null").c_str()) == 0;
+    }();
+    if (!ran) ADD_FAILURE() << "the asset generator did not run";
+    return ran ? dir : "";
 #else
     ADD_FAILURE() << "the asset generator is not built";
     return "";
 #endif
-}
-
-Session::~Session() {
-    stop();
-    continuer = 1;
 }
 
 bool Session::start() {
@@ -126,14 +116,8 @@ bool Session::start() {
 }
 
 void Session::stop() {
-    if (!running) return;
-    Game_Stop(&game);
-    SDL_Quit();
+    if (running) Game_Stop(&game), SDL_Quit();
     running = false;
-}
-
-void Session::turns(int n) {
-    for (int i = 0; i < n; ++i) Game_Turn(&game);
 }
 
 void Session::press(SDLKey key) {
@@ -151,12 +135,11 @@ void Session::new_game(int difficulty) {
         turns(125);  // the slide takes 121 frames
     }
     ASSERT_EQ(game.menu.state, MENU_DIFFICULTY);
-    while (game.menu.cursor > difficulty + 1) press(KEY_UP);
-    while (game.menu.cursor < difficulty + 1) press(KEY_DOWN);
+    while (game.menu.cursor != difficulty + 1)
+        press(game.menu.cursor > difficulty + 1 ? KEY_UP : KEY_DOWN);
     turns(2);  // the highlight follows the cursor two frames late
     press(KEY_RETURN);
-    ASSERT_EQ(game.general.screen, SCREEN_PLAY);
-    ASSERT_EQ(game.general.level, 1);
+    ASSERT_TRUE(game.general.screen == SCREEN_PLAY && game.general.level == 1);
     ASSERT_EQ(game.general.difficulty, difficulty);
 }
 
@@ -181,6 +164,14 @@ void Session::leave_ending() {
     ASSERT_EQ(game.niveau[LEVEL_ENDING - 1].started, 1);
     press(KEY_RETURN);
     ASSERT_EQ(game.general.screen, SCREEN_MENU);
+}
+
+Niveau* Session::race(int level, int x, int y) {
+    Niveau* niveau = &game.niveau[level - 1];
+    game.general.screen = SCREEN_PLAY, game.general.level = level;
+    niveau->started = 1, niveau->outcome = niveau->paused = 0;
+    Perso_Init(&game.perso, x, y);
+    return niveau;
 }
 
 // Every test runs headless: no window, no sound card.

@@ -1,6 +1,9 @@
-// Test helpers: in-memory surfaces and sheets, events, a throw-away game directory.
+// Test helpers: in-memory surfaces and labelled sheets, a throw-away game
+// directory, and the real game driven through its loop.
 #ifndef PELUNE_TEST_SUPPORT_H
 #define PELUNE_TEST_SUPPORT_H
+
+#include <gtest/gtest.h>
 
 #include <string>
 
@@ -39,13 +42,17 @@ std::string generated_assets();
 // directory of its own. Stops the game and restores `continuer` when it ends.
 struct Session {
     explicit Session(bool with_assets = true) : dir(with_assets) {}
-    ~Session();
+    ~Session() { stop(), continuer = 1; }
     // Game_Start with both console streams captured into out and err.
     bool start();
     void stop();
-    void turns(int n);
-    // The key-down in one turn, the key-up in the next.
+    void turns(int n) {
+        for (int i = 0; i < n; ++i) Game_Turn(&game);
+    }
+    // The key-down in one turn, the key-up in the next (through SDL's queue).
     void press(SDLKey key);
+    // One turn with this event in the event field (the queue being empty).
+    void turn(Uint8 type, SDLKey key) { set_key(&game.general, type, key), turns(1); }
     // From either menu panel to level 1 at this difficulty.
     void new_game(int difficulty = 0);
     // Backspace then Return on the won banner.
@@ -54,12 +61,19 @@ struct Session {
     int win_nine_levels();
     // Waits out the ending's curtain and leaves it with Return.
     void leave_ending();
+    // `level` (1-9, 11) with its race running, both runners at (x, y).
+    Niveau* race(int level, int x, int y);
 
     GameDir dir;
     Game game{};
     bool running = false;
     std::string out;
     std::string err;
+};
+
+// A test with the real game started in a directory of its own.
+struct Started : testing::Test, Session {
+    void SetUp() override { ASSERT_TRUE(start()); }
 };
 
 #endif

@@ -1,297 +1,181 @@
-// Levels: the prepared records, the frame's order of rules, the road through
-// level 9, the ending and the bonus level, and whole games through the loop.
-#include <gtest/gtest.h>
-
-#include <filesystem>
+// The level design, written out here apart from the game's own table, checked on
+// the prepared records and through the real level frames; the ending.
+#include <sstream>
+#include <vector>
 
 #include "fonction.h"
-#include "jeu.h"
-#include "main.h"
 #include "menu.h"
 #include "support.h"
 
 namespace {
 
-// Pole positions and bands as the level design gives them, written out again
-// here so that a slip in the game's table shows.
-struct ExpectedLevel {
-    int number;
-    int band_y;
-    int poles[5][2];
-    int pole_count;
+// clang-format off
+// Level, band y, start y, next start y, respawn x and y; then for each sentinel its
+// pole x and y, base, and watched range; the ground: each segment's start and dy.
+const char* DESIGN[][2] = {
+    {"1 0 173 71 0 173   240 113 20 155 295", "-20 0 16 -1 41 0 73 1 89 -1 158 0 187 1 224 0 294 -1 309 1 332 -1 410 0"},
+    {"2 272 71 117 -10 71   119 122 15 36 145  304 117 120 245 363", "-20 1 84 -1 110 1 171 -1 204 0 232 -1 252 0 268 -1 284 0 324 -1 376 1 400 0"},
+    {"3 544 117 194 -15 117   129 118 15 48 192  317 67 120 242 343", "-20 0 16 -1 38 1 97 -1 118 1 141 -1 215 1 229 -1 241 0 306 1 428 0"},
+    {"4 816 194 95 -15 194   106 113 15 58 158  233 48 130 160 286  353 105 30 274 400", "-20 0 8 -1 26 1 38 -1 192 1 222 -1 240 1 266 0 290 1 336 0 378 1 398 0"},
+    {"5 1088 95 119 -15 95   69 87 50 -10 111  225 84 150 158 277  349 40 230 271 378", "-20 0 19 1 41 -1 73 1 133 -1 163 0 193 -1 299 1 402 -1 424 0"},
+    {"6 1360 119 155 -15 119   63 94 100 -10 118  181 102 200 109 233  259 135 270 177 320  385 102 350 323 442", "-20 0 45 -1 56 1 92 -1 120 0 193 -1 204 1 284 -1 344 1 358 -1 377 0"},
+    {"7 1632 155 111 -15 155   51 154 50 -10 110  146 130 175 98 198  253 21 250 205 303  345 65 375 266 397", "-20 0 21 1 74 -1 245 0 268 1 294 0 311 1 334 0 353 1 369 0 390 1 424 0"},
+    {"8 1904 111 29 -15 111   48 109 0 -10 110  139 73 400 77 165  212 123 300 135 270  303 152 500 224 365  403 101 600 345 450", "-20 0 23 1 39 0 65 -1 101 0 128 1 178 0 202 -1 223 0 244 1 294 0 319 -1 374 0 394 -1 408 0"},
+    {"9 2176 29 29 -15 29   45 27 0 -10 107  119 18 400 47 176  205 22 300 125 264  292 44 500 212 322  363 115 600 290 393", "-20 0 21 1 36 0 51 -1 63 0 118 1 132 0 188 -1 207 0 249 1 410 0"},
+    {"11 2992 173 95 -15 173   99 144 30 22 153  234 113 100 154 295  391 72 250 344 450", "-20 0 16 -1 41 0 73 1 89 -1 158 0 187 1 224 0 294 -1 309 1 332 -1 410 0"},
 };
-constexpr ExpectedLevel EXPECTED[] = {
-    {1, 0, {{240, 113}}, 1},
-    {2, 272, {{119, 122}, {304, 117}}, 2},
-    {3, 544, {{129, 118}, {317, 67}}, 2},
-    {4, 816, {{106, 113}, {233, 48}, {353, 105}}, 3},
-    {5, 1088, {{69, 87}, {225, 84}, {349, 40}}, 3},
-    {6, 1360, {{63, 94}, {181, 102}, {259, 135}, {385, 102}}, 4},
-    {7, 1632, {{51, 154}, {146, 130}, {253, 21}, {345, 65}}, 4},
-    {8, 1904, {{48, 109}, {139, 73}, {212, 123}, {303, 152}, {403, 101}}, 5},
-    {9, 2176, {{45, 27}, {119, 18}, {205, 22}, {292, 44}, {363, 115}}, 5},
-    {11, 2992, {{99, 144}, {234, 113}, {391, 72}}, 3},
+// clang-format on
+
+struct Design {
+    int level, band_y, start_y, next_y, respawn_x, respawn_y;
+    std::vector<std::vector<int>> senti;  // pole x, pole y, base, from, to
+    std::string ground;
+    explicit Design(const char* const (&row)[2]) : ground(row[1]) {
+        std::istringstream in(row[0]);
+        in >> level >> band_y >> start_y >> next_y >> respawn_x >> respawn_y;
+        for (std::vector<int> s(5); in >> s[0] >> s[1] >> s[2] >> s[3] >> s[4];) senti.push_back(s);
+    }
+    // The dy of the segment holding drawn x (a negative x is drawn at 0).
+    int slope_at(int x) const {
+        std::istringstream in(ground);
+        int dy = 0;
+        for (int from, step; in >> from >> step && from <= std::max(x, 0);) dy = step;
+        return dy;
+    }
 };
 
-int record_index(int level) { return level - 1; }
-
-// A level frame's world: in-memory screen and sheets, records as the game has them.
-struct World {
-    World() {
-        screen = make_surface(SCREEN_W, SCREEN_H);
-        general.level_sheet = make_sheet(LVL_SHEET_W, LVL_SHEET_H);
-        anim.sheet = make_sheet(ANIM_SHEET_W, ANIM_SHEET_H);
-        perso.sheet = make_sheet(RUNNER_SHEET_W, RUNNER_SHEET_H);
-        General_Init(&general);
-        Anim_Init(&anim);
-        Niveaux_Init(niveau);
-        PlayedSong_Init(&sons);
-        general.screen = SCREEN_PLAY;
+struct Levels : Started {
+    // Every sentinel of the level idle at clock 0, then slot k as given.
+    void sentinels(Niveau* niveau, int k = 0, int state = 0, int timer = 0) {
+        for (Sentinelle& s : niveau->senti) s.state = s.timer = 0;
+        niveau->senti[k].state = state, niveau->senti[k].timer = timer;
     }
-    ~World() {
-        SDL_FreeSurface(screen);
-        SDL_FreeSurface(general.level_sheet);
-        SDL_FreeSurface(anim.sheet);
-        SDL_FreeSurface(perso.sheet);
-    }
-    // Enters `level` with the race already running.
-    void race(int level) {
-        general.level = level;
-        const LevelRow* row = level_row(level);
-        Perso_Init(&perso, row->start_x, row->start_y);
-        niveau[record_index(level)].started = 1;
-    }
-    // One level frame followed by the main loop's key latch.
-    void frame() {
-        using Frame = void (*)(Niveau*, General*, SDL_Surface*, Anim*, Perso*, Menu*, Sons*);
-        static constexpr Frame frames[] = {Niveau1, Niveau2, Niveau3, Niveau4, Niveau5,
-                                          Niveau6, Niveau7, Niveau8, Niveau9, nullptr, Niveau11};
-        const int level = general.level;
-        frames[level - 1](&niveau[record_index(level)], &general, screen, &anim, &perso, &menu, &sons);
-        general.key_consumed = general.event.type == SDL_KEYDOWN ? 1 : 0;
-    }
-    General general{};
-    Menu menu{};
-    Anim anim{};
-    Perso perso{};
-    Sons sons{};
-    Niveau niveau[LEVEL_COUNT]{};
-    SDL_Surface* screen;
+    const Perso& p = game.perso;
 };
+
+TEST_F(Levels, EveryRecordIsPreparedAsDesigned) {
+    for (const auto& row : DESIGN) {
+        Design d(row);
+        d.senti.resize(SENTINEL_SLOTS, {0, 0, 0});  // the unused slots are left alone
+        for (int k = 0; k < SENTINEL_SLOTS; ++k) {
+            const Sentinelle& s = game.niveau[d.level - 1].senti[k];
+            const int x = d.senti[k][0], y = d.senti[k][1], band = x == 0 ? 0 : d.band_y;
+            EXPECT_TRUE(s.baton.x == x && s.baton.y == y && s.boule.dest.y == y - 15 * (x != 0) &&
+                        s.vision.x == x - 88 * (x != 0) && s.vision.src.y == band)
+                << "level " << d.level << " slot " << k;
+        }
+        EXPECT_EQ(game.niveau[d.level - 1].background.src.y, d.band_y);
+    }
+}
+
+// Both runners walk every level to the finish with the sentinels kept asleep: the
+// ground moves them by the design's slopes, a tie goes to the player, and each
+// Return on the won banner starts them on the next level's start point.
+TEST_F(Levels, TheGroundAndTheStartPointsLeadFromLevelToLevel) {
+    new_game(0);
+    game.general.unlock = 1;
+    for (const auto& row : DESIGN) {
+        const Design d(row);
+        Niveau* niveau = &game.niveau[d.level - 1];
+        niveau->started = 1;
+        EXPECT_TRUE(game.general.level == d.level && p.player.x == -15 && p.player.y == d.start_y &&
+                    p.cpu.y == d.start_y - 5);
+        for (set_key(&game.general, SDL_KEYDOWN, KEY_RIGHT);
+             niveau->outcome == 0 && p.player.x < 440;) {
+            sentinels(niveau);
+            const int x = p.player.x, y = p.player.y + d.slope_at(x);
+            turns(1);
+            ASSERT_TRUE(p.player.x == x + 1 && p.player.y == y && p.cpu.x == x + 1 &&
+                        p.cpu.y == y - 5)
+                << "level " << d.level << " from x " << x;
+        }
+        EXPECT_TRUE(niveau->outcome == OUTCOME_WON &&
+                    p.cpu.src.y == 50 * (d.level < 10 ? d.level : 2));
+        turn(SDL_KEYUP, KEY_RIGHT);
+        turn(SDL_KEYDOWN, KEY_RETURN);
+        EXPECT_TRUE(d.level >= 9 || p.player.y == d.next_y) << "level " << d.level;
+    }
+    turns(1);
+    EXPECT_EQ(game.general.level, LEVEL_ENDING) << "the bonus level won leads to the ending";
+}
+
+// Each sentinel catches a moving player on the very ends of its watched range and
+// sends it to the respawn point, with the slope it was caught on; it first warns
+// on the race frame its base sets.
+TEST_F(Levels, EachSentinelWatchesItsRangeOnItsOwnClock) {
+    for (const auto& row : DESIGN) {
+        const Design d(row);
+        for (std::size_t k = 0; k < d.senti.size(); ++k) {
+            const int base = d.senti[k][2], from = d.senti[k][3], to = d.senti[k][4];
+            for (const auto& [x, caught] :
+                 {std::pair{from - 1, 1}, {from - 2, 0}, {to - 1, 1}, {to, 0}}) {
+                sentinels(race(d.level, x, 100), k, SENTINEL_WATCHING, base + 100);
+                turn(SDL_KEYDOWN, KEY_RIGHT);
+                EXPECT_TRUE(p.player.x == (caught ? d.respawn_x : x + 1) &&
+                            p.player.y == (caught ? d.respawn_y : 100) + d.slope_at(x))
+                    << "level " << d.level << " slot " << k << " from x " << x;
+            }
+            Sentinelle* s = &race(d.level, -15, 100)->senti[k];
+            sentinels(&game.niveau[d.level - 1], k, 0, base + 3);
+            turn(SDL_KEYUP, KEY_RIGHT);
+            const int before = s->state;
+            turns(1);
+            EXPECT_TRUE(before == 0 && s->state == 1) << "level " << d.level << " slot " << k;
+        }
+    }
+}
+
+// Level 1 steps its sentinel after the catch test, the others before it.
+TEST_F(Levels, Level1CatchesOnLastFramesStateTheOthersOnThisFrames) {
+    for (const auto& row : DESIGN) {
+        const Design d(row);
+        sentinels(race(d.level, d.senti[0][3] + 2, 100), 0, 1, d.senti[0][2] + 89);
+        turn(SDL_KEYDOWN, KEY_RIGHT);
+        EXPECT_EQ(p.player.x == d.respawn_x, d.level != 1) << "level " << d.level;
+        turns(1);
+        EXPECT_EQ(p.player.x, d.respawn_x + (d.level != 1)) << "level " << d.level;
+    }
+}
+
+// The picture follows the difficulty; a Return held from the start leaves as soon
+// as the curtain is open, unlocking once.
+TEST_F(Levels, TheEndingOpensWithoutACountdownAndReturnUnlocksOnce) {
+    for (int difficulty : {0, 1}) {
+        game.general.screen = SCREEN_PLAY, game.general.level = LEVEL_ENDING;
+        game.general.difficulty = difficulty, game.niveau[9].started = 0;
+        Anim_Init(&game.anim);
+        set_key(&game.general, SDL_KEYDOWN, KEY_RETURN);
+        int frames = 0;
+        for (; game.general.screen == SCREEN_PLAY && frames < 1000; ++frames) turns(1);
+        EXPECT_TRUE(frames == 137 && game.general.level == 1 && game.general.unlock == 1);
+        EXPECT_EQ(game.niveau[9].background.src.y, difficulty == 0 ? 2448 : 2720);
+        EXPECT_EQ(dir.read(UNLOCK_PATH), difficulty == 0 ? "1" : "x")
+            << "written the first time only";
+        dir.write(UNLOCK_PATH, "x");
+    }
+}
+
+// A level left by a loss, or by Return in a pause, is fresh in the next game.
+TEST_F(Levels, ALostOrLeftLevelStartsAfreshInTheNextGame) {
+    new_game(0);
+    pass_level();
+    for (int lost : {1, 0}) {
+        Niveau* level2 = race(2, 10, 71);
+        turns(30);
+        game.perso.cpu.x = lost ? 436 : 0;
+        press(lost ? KEY_RETURN : KEY_SPACE);  // Return does nothing on the lost banner
+        EXPECT_TRUE(game.general.screen == SCREEN_PLAY && level2->outcome == lost &&
+                    level2->paused == 1 - lost);
+        press(lost ? KEY_SPACE : KEY_RETURN);
+        ASSERT_EQ(game.general.screen, SCREEN_MENU);
+        EXPECT_TRUE(level2->paused == 1 - lost && game.general.difficulty == 0)
+            << "a loss is no pause";
+        EXPECT_TRUE(game.general.level == 1 - lost &&
+                    game.menu.state == (lost ? MENU_MAIN : MENU_DIFFICULTY));
+        new_game(0);
+        pass_level();
+        EXPECT_EQ(level2->started + level2->outcome + level2->paused + level2->senti[0].timer, 0);
+    }
+}
 
 }  // namespace
-
-TEST(LevelRecords, EveryLevelIsPreparedFromItsRowOfTheLevelTable) {
-    Niveau niveau[LEVEL_COUNT]{};
-    Niveaux_Init(niveau);
-    for (const ExpectedLevel& level : EXPECTED) {
-        const Niveau& record = niveau[record_index(level.number)];
-        SCOPED_TRACE("level " + std::to_string(level.number));
-        EXPECT_EQ(record.background.src.x, 0);
-        EXPECT_EQ(record.background.src.y, level.band_y);
-        EXPECT_EQ(record.background.src.w, SCREEN_W);
-        EXPECT_EQ(record.background.src.h, SCREEN_H);
-        EXPECT_EQ(record.background.dest.x, 0);
-        EXPECT_EQ(record.background.dest.y, 0);
-        for (int slot = 0; slot < SENTINEL_SLOTS; ++slot) {
-            const Sentinelle& senti = record.senti[slot];
-            EXPECT_EQ(senti.state, 0);
-            if (slot >= level.pole_count) continue;
-            const int px = level.poles[slot][0];
-            const int py = level.poles[slot][1];
-            EXPECT_EQ(senti.timer, 0);
-            EXPECT_EQ(senti.baton.x, px);
-            EXPECT_EQ(senti.baton.y, py);
-            EXPECT_EQ(senti.boule.x, px - 9);
-            EXPECT_EQ(senti.boule.y, py - 15);
-            EXPECT_EQ(senti.vision.x, px - 88);
-            EXPECT_EQ(senti.vision.y, py - 95);
-            EXPECT_EQ(senti.vision.src.x, 480);
-            EXPECT_EQ(senti.vision.src.y, level.band_y);
-            EXPECT_EQ(senti.vision.src.w, 210);
-            EXPECT_EQ(senti.vision.src.h, 210);
-        }
-    }
-    // Level 1's sentinel as drawn: pole (240, 113), head (231, 98), cone (152, 18).
-    EXPECT_EQ(niveau[0].senti[0].baton.dest.x, 240);
-    EXPECT_EQ(niveau[0].senti[0].boule.dest.y, 98);
-    EXPECT_EQ(niveau[0].senti[0].vision.dest.x, 152);
-    EXPECT_EQ(niveau[0].senti[0].vision.dest.y, 18);
-}
-
-TEST(LevelRecords, PreparingAgainStartsALevelAfreshAndLeavesTheEndingToFinInit) {
-    Niveau niveau[LEVEL_COUNT]{};
-    Niveaux_Init(niveau);
-    Niveau& level5 = niveau[4];
-    level5.started = 1;
-    level5.outcome = 1;
-    level5.paused = 1;
-    level5.senti[1].state = 3;
-    level5.senti[1].timer = 200;
-    niveau[9].started = 1;
-    Niveaux_Init(niveau);
-    EXPECT_EQ(level5.started, 0);
-    EXPECT_EQ(level5.outcome, 0);
-    EXPECT_EQ(level5.paused, 0);
-    EXPECT_EQ(level5.senti[1].state, 0);
-    EXPECT_EQ(level5.senti[1].timer, 0);
-    EXPECT_EQ(niveau[9].started, 0);
-}
-
-TEST(LevelFrame, NothingMovesBeforeTheRaceStarts) {
-    World world;
-    world.general.level = 4;
-    Perso_Init(&world.perso, -15, 194);
-    set_key(&world.general, SDL_KEYDOWN, KEY_RIGHT);
-    for (int i = 0; i < 100; ++i) world.frame();
-    EXPECT_EQ(world.perso.player.x, -15);
-    EXPECT_EQ(world.perso.cpu.x, -15);
-    for (int slot = 0; slot < 3; ++slot) EXPECT_EQ(world.niveau[3].senti[slot].timer, 0);
-}
-
-TEST(LevelFrame, ACaughtRunnerInLevel2LandsOnItsRespawnPointWithItsOldSlope) {
-    World world;
-    world.race(2);
-    Sentinelle& senti = world.niveau[1].senti[0];
-    senti.timer = 15 + 89;  // this frame's step makes it watch (base 15)
-    world.perso.player.x = 99;  // on the uphill [84, 110)
-    world.perso.player.y = 120;
-    world.perso.cpu.x = 120;  // in the watched range 36..145, on the downhill [110, 171)
-    world.perso.cpu.y = 100;
-    world.perso.cpu.aux2 = 1;  // the nerve to go on under a watching sentinel
-    set_key(&world.general, SDL_KEYDOWN, KEY_RIGHT);
-    world.general.key_consumed = 1;
-    world.frame();
-    EXPECT_EQ(senti.state, 3);
-    EXPECT_EQ(world.perso.player.x, -10);
-    EXPECT_EQ(world.perso.player.y, 71 - 1) << "caught stepping uphill";
-    EXPECT_EQ(world.perso.cpu.x, -10);
-    EXPECT_EQ(world.perso.cpu.y, 70 + 1) << "respawn y - 1, plus its old downhill segment";
-}
-
-TEST(LevelFrame, Level1CatchesWithLastFramesStateTheOthersWithThisFrames) {
-    for (int level : {1, 2, 3, 11}) {
-        World world;
-        world.race(level);
-        const LevelRow* row = level_row(level);
-        Sentinelle& senti = world.niveau[record_index(level)].senti[0];
-        senti.timer = row->senti[0].base + 89;
-        senti.state = 1;
-        const int inside = row->senti[0].from + 2;
-        world.perso.player.x = inside;
-        world.perso.cpu.x = -15;
-        set_key(&world.general, SDL_KEYDOWN, KEY_RIGHT);
-        world.general.key_consumed = 1;
-        world.frame();
-        EXPECT_EQ(senti.state, 3) << "level " << level;
-        if (level == 1) {
-            EXPECT_EQ(world.perso.player.x, inside + 1) << "level 1 sees the warning state";
-            world.frame();
-            EXPECT_EQ(world.perso.player.x, row->respawn_x) << "and catches one frame later";
-        } else {
-            EXPECT_EQ(world.perso.player.x, row->respawn_x) << "level " << level;
-        }
-    }
-}
-
-TEST(LevelFrame, TheComputerAdvancesOnePixelPerRaceFrameOnOpenGround) {
-    World world;
-    world.race(3);
-    world.perso.cpu.x = 10;
-    world.perso.player.x = 10;
-    for (int i = 0; i < 4; ++i) world.frame();  // sentinels of level 3 are idle this early
-    EXPECT_EQ(world.perso.cpu.x, 14);
-    EXPECT_EQ(world.perso.player.x, 10) << "the player moves only with Right held";
-}
-
-TEST(LevelNine, TheWinLeadsToTheBonusLevelOnlyWhenUnlockIsOne) {
-    for (int unlock : {0, 1, 7}) {
-        World world;
-        world.race(9);
-        world.general.unlock = unlock;
-        world.niveau[8].outcome = -1;
-        world.frame();
-        EXPECT_EQ(world.sons.played_levelwin, 1) << "unlock " << unlock;
-        EXPECT_TRUE(block_drawn(world.screen, BANNER_X, BANNER_Y, ANIM_WON.x, ANIM_WON.y, 40, 40));
-        set_key(&world.general, SDL_KEYDOWN, KEY_RETURN);
-        world.frame();
-        EXPECT_EQ(world.general.level, unlock == 1 ? LEVEL_BONUS : LEVEL_ENDING) << "unlock " << unlock;
-        EXPECT_EQ(world.perso.player.x, -15);
-        EXPECT_EQ(world.perso.player.y, unlock == 1 ? 173 : 29);
-        EXPECT_EQ(world.perso.cpu.y, unlock == 1 ? 168 : 24);
-        EXPECT_EQ(world.sons.played_levelwin, 0);
-    }
-}
-
-TEST(LevelNine, ALossGoesBackToTheMenuEvenWithTheBonusOpen) {
-    World world;
-    world.race(9);
-    world.general.unlock = 1;
-    world.niveau[8].outcome = 1;
-    world.frame();
-    set_key(&world.general, SDL_KEYDOWN, KEY_SPACE);
-    world.frame();
-    EXPECT_EQ(world.general.screen, SCREEN_MENU);
-    EXPECT_EQ(world.general.unlock, 1) << "a lost race keeps the unlock";
-}
-
-TEST(Ending, ReturnLeavesOnlyOnceTheCurtainIsOpenAndUnlocksOnce) {
-    GameDir dir(false);
-    World world;
-    world.general.level = LEVEL_ENDING;
-    set_key(&world.general, SDL_KEYDOWN, KEY_RETURN);
-    int frames = 0;
-    while (world.niveau[9].started == 0 && frames < 1000) {
-        EXPECT_EQ(world.general.screen, SCREEN_PLAY) << "Return during the curtain does nothing";
-        Fin(&world.menu, &world.niveau[9], &world.general, world.screen, &world.anim, &world.perso,
-            &world.sons);
-        ++frames;
-    }
-    EXPECT_EQ(frames, 137) << "the ending opens without a countdown";
-    // The Return held since the curtain leaves at once: no fresh press needed.
-    EXPECT_EQ(world.general.screen, SCREEN_MENU);
-    EXPECT_EQ(world.general.level, 1);
-    EXPECT_EQ(world.general.unlock, 1);
-    EXPECT_EQ(dir.read(UNLOCK_PATH), "1");
-
-    std::filesystem::remove(dir.file(UNLOCK_PATH));
-    world.general.screen = SCREEN_PLAY;
-    world.general.level = LEVEL_ENDING;
-    Fin(&world.menu, &world.niveau[9], &world.general, world.screen, &world.anim, &world.perso,
-        &world.sons);
-    EXPECT_EQ(world.general.screen, SCREEN_MENU);
-    EXPECT_FALSE(dir.exists(UNLOCK_PATH)) << "the second time nothing is written";
-}
-
-TEST(Ending, ThePictureFollowsTheDifficultyAndAnOddUnlockIsLeftAlone) {
-    GameDir dir(false);
-    for (int difficulty : {0, 1}) {
-        World world;
-        world.general.difficulty = difficulty;
-        world.general.unlock = 4;
-        world.general.level = LEVEL_ENDING;
-        world.niveau[9].started = 1;
-        set_key(&world.general, SDL_KEYDOWN, KEY_RETURN);
-        Fin(&world.menu, &world.niveau[9], &world.general, world.screen, &world.anim, &world.perso,
-            &world.sons);
-        const int band = difficulty == 0 ? 2448 : 2720;
-        EXPECT_TRUE(block_drawn(world.screen, 0, 0, 0, band, SCREEN_W, SCREEN_H));
-        EXPECT_EQ(world.general.unlock, 4);
-        EXPECT_FALSE(dir.exists(UNLOCK_PATH));
-    }
-}
-
-TEST(BonusLevel, GlyphsInsteadOfBarsAndItsWinLeadsToTheEnding) {
-    World world;
-    world.race(LEVEL_BONUS);
-    const int glyph_y = world.general.glyphs[1].y;
-    const int bar_y = world.general.bars[0].y;
-    world.frame();
-    EXPECT_EQ(world.general.glyphs[1].y, glyph_y + 2);
-    EXPECT_EQ(world.general.bars[0].y, bar_y) << "no bars on the bonus level";
-    world.niveau[10].outcome = -1;
-    world.frame();
-    set_key(&world.general, SDL_KEYDOWN, KEY_RETURN);
-    world.frame();
-    EXPECT_EQ(world.general.level, 12) << "the main loop turns this into the ending";
-}

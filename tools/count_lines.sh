@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Non-blank, non-comment lines of the game and its tools against those of the
+# tests, over the files git tracks: C++ files without blank and // lines, every
+# other file (scripts, CMake) without blank and # lines. Only reports.
+set -uo pipefail
+cd "$(dirname "$0")/.." || exit 0
+
+count() {  # count PATH...: the lines of the tracked files under the paths
+    local total=0 n file
+    while IFS= read -r file; do
+        case "$file" in
+        *.cpp | *.h) n=$(grep -c -v -E '^\s*(//.*)?$' "$file") ;;
+        *) n=$(grep -c -v -E '^\s*(#.*)?$' "$file") ;;
+        esac
+        total=$((total + n))
+    done < <(git ls-files -- "$@")
+    echo "$total"
+}
+
+if ! git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    echo "not a git checkout: no line count"
+    exit 0
+fi
+code=$(count src tools)
+tests=$(count tests)
+awk -v c="$code" -v t="$tests" \
+    'BEGIN { printf "src + tools: %d lines; tests: %d lines; tests / code: %.2f\n", c, t, t / c }'
