@@ -130,16 +130,20 @@ bool same_format(const SDL_PixelFormat* a, const SDL_PixelFormat* b) {
 }
 
 // A decoded sheet in the display's format with its alpha; converted only if
-// this display wants another order than the one decoded into.
+// this display wants another order than the one decoded into. A one-pixel
+// probe tells, so the common case costs no copy of the sheet.
 SDL_Surface* in_display_format(SDL_Surface* sheet) {
-    SDL_Surface* probe = SDL_DisplayFormatAlpha(sheet);
-    if (probe == nullptr) return sheet;
-    if (same_format(probe->format, sheet->format)) {
-        SDL_FreeSurface(probe);
-        return sheet;
-    }
+    SDL_Surface* pixel = SDL_CreateRGBSurface(SDL_SWSURFACE, 1, 1, 32, ARGB_MASKS[0], ARGB_MASKS[1],
+                                              ARGB_MASKS[2], ARGB_MASKS[3]);
+    SDL_Surface* probe = pixel != nullptr ? SDL_DisplayFormatAlpha(pixel) : nullptr;
+    const bool same = probe == nullptr || same_format(probe->format, sheet->format);
+    SDL_FreeSurface(probe);
+    SDL_FreeSurface(pixel);
+    if (same) return sheet;
+    SDL_Surface* converted = SDL_DisplayFormatAlpha(sheet);
+    if (converted == nullptr) return sheet;
     SDL_FreeSurface(sheet);
-    return probe;
+    return converted;
 }
 
 }  // namespace
