@@ -3,7 +3,7 @@
 # ./dev.sh test  installs what is missing, builds and runs every test, then
 #                again in a sanitizer build (build-asan)
 # ./dev.sh bench the frame-cost benchmark, then start-up, memory, CPU and pacing
-#                of the real program under Xvfb
+#                of the real program beside a minimal SDL program under Xvfb
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -48,10 +48,14 @@ test)
     (cd build-asan && ctest --output-on-failure -j"$(nproc)")
     ;;
 bench)
-    install_missing "${PACKAGES[@]}" "${TEST_PACKAGES[@]}" time
+    install_missing "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     build build
     build/bench/pelune_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
-    bench/measure_run.sh ./pelune build/bench/libpelune_flip_probe.so .
+    # The game beside the floor program, 5 runs each; the game is wherever the
+    # build put it.
+    game=build/pelune
+    [ -x "$game" ] || game=./pelune
+    bench/measure_run.sh "$game" . 5
     ;;
 *)
     echo "usage: $0 run|test|bench" >&2
