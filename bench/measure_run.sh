@@ -140,6 +140,6 @@ awk -v runs="$RUNS" '
                game[8], game[7], (game[8] >= 99 ? "met" : "missed (the target assumes an idle machine)")
     }
     function target(label, over, worst_over, limit, unit) {
-        printf "  %-34s +%.1f %s (+%.1f): %s\n", label, over, unit, worst_over,
-               (over <= limit ? "met" : sprintf("missed by %.1f %s", over - limit, unit))
+        printf "  %-34s %+.2f %s (%+.2f): %s\n", label, over, unit, worst_over,
+               (over <= limit ? "met" : sprintf("missed by %.2f %s", over - limit, unit))
     }' "$WORK/game.txt" "$WORK/floor.txt"

@@ -57,12 +57,7 @@ bool Game_Start(Game* game, const Launch* launch) {
     if (launch == nullptr) launch = &defaults;
     continuer = 1;
     prefer_software_rendering();
-    SheetLoad sheets;
-    Sheets_Start(&sheets);  // decoded while SDL opens the display
-    if (!open_devices()) {
-        Sheets_Drop(&sheets);
-        return false;
-    }
+    if (!open_devices()) return false;
     set_icon();  // before the video mode, or the window would not take it
     game->screen = SDL_SetVideoMode(SCREEN_W, SCREEN_H, SCREEN_BPP, SDL_HWSURFACE | SDL_DOUBLEBUF);
     if (game->screen == nullptr || draws_nowhere()) {
@@ -71,10 +66,13 @@ bool Game_Start(Game* game, const Launch* launch) {
             game->screen == nullptr ? SDL_GetError() : "no X11 or Wayland display to open");
         game->screen = nullptr;
         if (Mix_QuerySpec(nullptr, nullptr, nullptr) != 0) Mix_CloseAudio();
-        Sheets_Drop(&sheets);
         return false;
     }
     SDL_WM_SetCaption("Pelune", nullptr);
+    // Not before: a thread running while SDL opens the display after a failed
+    // audio start makes SDL 2 fall back on drawing nowhere.
+    SheetLoad sheets;
+    Sheets_Start(&sheets);
     std::printf("Thanks to play Pelune.\n\n\n\n\nPlease wait while loading...\n\nLoading gfx ...");
     std::fflush(stdout);
     std::srand(static_cast<unsigned>(std::time(nullptr)));

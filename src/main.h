@@ -176,7 +176,7 @@ enum SheetState {
 };
 
 // One sheet on its way in. Owned by start-up, shared with its worker thread
-// only between Sheets_Start and Sheets_Take.
+// only between Sheets_Start and Sheets_Take, which must take every sheet.
 struct SheetJob {
     int state;           // a SheetState
     int w, h;            // the picture's size, as its header or SDL_image gave it
@@ -202,8 +202,6 @@ void Sheets_Start(SheetLoad* load);
 // one line on standard error (missing, broken, or refused with its size).
 // Needs the video mode to be set.
 SDL_Surface* Sheets_Take(SheetLoad* load, int index);
-// Waits for the workers and frees the sheets not taken (start-up given up).
-void Sheets_Drop(SheetLoad* load);
 
 // The run flag: the main loop turns while it is 1. Cleared by ExitGame and the
 // menu's quit item; nothing sets it back.

@@ -1,8 +1,8 @@
 // The sprite sheets on their way in, and the drawing back end. Each sheet is
 // checked against the layout the game cuts from it by its PNG header alone, so
-// a huge picture is refused before it costs memory; then it is decoded on a
-// thread of its own while SDL opens the display, straight into the display's
-// pixel order, which spares the conversion a loaded sheet would need.
+// a huge picture is refused before it costs memory; then the four are decoded
+// at once, each on a thread of its own, straight into the display's pixel
+// order, which spares the conversion a loaded sheet would need.
 #include <SDL_image.h>
 #include <fcntl.h>
 #include <png.h>
@@ -236,12 +236,4 @@ SDL_Surface* Sheets_Take(SheetLoad* load, int index) {
     std::fprintf(stderr, "pelune: cannot load %s: %dx%d pixels, the sheet is %dx%d\n", spec.path,
                  job->w, job->h, spec.w, spec.h);
     return nullptr;
-}
-
-void Sheets_Drop(SheetLoad* load) {
-    for (SheetJob& job : load->jobs) {
-        if (job.worker.joinable()) job.worker.join();
-        SDL_FreeSurface(job.sheet);
-        job.sheet = nullptr;
-    }
 }
