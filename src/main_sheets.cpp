@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <system_error>
 
 #include "main.h"
 #include "tables.h"
@@ -202,7 +203,11 @@ void Sheets_Start(SheetLoad* load) {
             continue;
         }
         job->state = SHEET_DECODING;
-        job->worker = std::thread(decode, job);
+        try {
+            job->worker = std::thread(decode, job);
+        } catch (const std::system_error&) {
+            decode(job);  // no thread to be had: decoded here, one after the other
+        }
     }
 }
 
