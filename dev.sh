@@ -9,7 +9,7 @@ cd "$(dirname "$0")"
 
 PACKAGES=(g++ cmake make pkg-config
           libsdl1.2-compat-dev libsdl-mixer1.2-dev libsdl-image1.2-dev
-          libgtest-dev libbenchmark-dev libpng-dev libsndfile1-dev libvorbis-dev)
+          libgtest-dev libbenchmark-dev libpng-dev libdeflate-dev libsndfile1-dev libvorbis-dev)
 TEST_PACKAGES=(xvfb xdotool x11-utils imagemagick valgrind)
 
 install_missing() {

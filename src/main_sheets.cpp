@@ -5,6 +5,7 @@
 // order, which spares the conversion a loaded sheet would need.
 #include <SDL_image.h>
 #include <fcntl.h>
+#include <libdeflate.h>
 #include <png.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
+#include <vector>
 
 #include "main.h"
 #include "tables.h"
@@ -70,11 +72,134 @@ void png_failed(png_structp png, png_const_charp message) {
 
 void png_warned(png_structp, png_const_charp) {}
 
+// Rows kept below the picture, so that the inflated stream of an 8-bit RGBA
+// PNG (each row four bytes a pixel plus one filter byte) fits in the sheet's
+// own pixels and is unpacked there, with no second buffer. Left clear (alpha
+// 0) once the picture is in: nothing is ever cut from them.
+int spare_rows(int w, int h) { return (h + 4 * w - 1) / (4 * w); }
+
+int paeth(int a, int b, int c) {
+    const int p = a + b - c;
+    const int pa = p > a ? p - a : a - p;
+    const int pb = p > b ? p - b : b - p;
+    const int pc = p > c ? p - c : c - p;
+    return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+}
+
+// RGBA bytes to the display's BGRA, one row.
+void to_bgra(Uint8* row, int w) {
+    for (int x = 0; x < w; ++x) {
+        Uint32 pixel;
+        std::memcpy(&pixel, row + 4 * x, 4);
+        pixel = (pixel & 0xff00ff00u) | ((pixel >> 16) & 0xffu) | ((pixel & 0xffu) << 16);
+        std::memcpy(row + 4 * x, &pixel, 4);
+    }
+}
+
+// Undoes the PNG row filters of an inflated 8-bit RGBA picture in place: row y
+// moves from offset y (4w + 1) down to y 4w, over bytes already read, and is
+// turned to BGRA once the row below it no longer needs it as it is.
+void unfilter_rgba(Uint8* pixels, int w, int h) {
+    const size_t stride = 4 * static_cast<size_t>(w);
+    const std::vector<Uint8> zeros(stride, 0);
+    for (int y = 0; y < h; ++y) {
+        Uint8* row = pixels + y * stride;
+        const Uint8* raw = pixels + y * (stride + 1);
+        const int filter = raw[0];
+        std::memmove(row, raw + 1, stride);
+        const Uint8* up = y > 0 ? row - stride : zeros.data();
+        switch (filter) {
+        case 1:
+            for (size_t i = 4; i < stride; ++i) row[i] = static_cast<Uint8>(row[i] + row[i - 4]);
+            break;
+        case 2:
+            for (size_t i = 0; i < stride; ++i) row[i] = static_cast<Uint8>(row[i] + up[i]);
+            break;
+        case 3:
+            for (size_t i = 0; i < 4; ++i) row[i] = static_cast<Uint8>(row[i] + up[i] / 2);
+            for (size_t i = 4; i < stride; ++i) {
+                row[i] = static_cast<Uint8>(row[i] + (row[i - 4] + up[i]) / 2);
+            }
+            break;
+        case 4:
+            for (size_t i = 0; i < 4; ++i) row[i] = static_cast<Uint8>(row[i] + up[i]);
+            for (size_t i = 4; i < stride; ++i) {
+                row[i] = static_cast<Uint8>(row[i] + paeth(row[i - 4], up[i], up[i - 4]));
+            }
+            break;
+        default:
+            break;
+        }
+        if (y > 0) to_bgra(row - stride, w);
+    }
+    if (h > 0) to_bgra(pixels + (h - 1) * stride, w);
+}
+
+// The common case, an 8-bit RGBA PNG without interlacing, inflated in one go
+// with libdeflate (some four times as fast as zlib's stream) straight into the
+// sheet's pixels. False, with the sheet untouched or half done, for any other
+// PNG or a broken one: libpng then does it all again.
+bool decode_rgba8(SheetJob* job) {
+    SDL_Surface* sheet = job->sheet;
+    std::vector<Uint8> file;
+    Uint8 block[65536];
+    for (size_t got; (got = std::fread(block, 1, sizeof block, job->file)) > 0;) {
+        file.insert(file.end(), block, block + got);
+    }
+    std::vector<Uint8> stream;
+    for (size_t at = 8; at + 12 <= file.size();) {
+        const size_t length = big_endian(&file[at]);
+        if (length > file.size() - at - 12) return false;
+        const Uint8* type = &file[at + 4];
+        const Uint8* data = type + 4;
+        if (libdeflate_crc32(0, type, length + 4) != big_endian(data + length)) return false;
+        if (std::memcmp(type, "IHDR", 4) == 0) {
+            // 8-bit, RGBA, deflate, standard filters, not interlaced.
+            if (length != 13 || std::memcmp(data + 8, "\x08\x06\0\0\0", 5) != 0) return false;
+        } else if (std::memcmp(type, "IDAT", 4) == 0) {
+            stream.insert(stream.end(), data, data + length);
+        } else if (std::memcmp(type, "IEND", 4) == 0) {
+            break;
+        }
+        at += length + 12;
+    }
+    if (sheet->pitch != 4 * sheet->w) return false;
+    const int h = job->h;
+    const size_t inflated = static_cast<size_t>(h) * (4 * sheet->w + 1);
+    libdeflate_decompressor* inflater = libdeflate_alloc_decompressor();
+    if (inflater == nullptr) return false;
+    const libdeflate_result result = libdeflate_zlib_decompress(
+        inflater, stream.data(), stream.size(), sheet->pixels, inflated, nullptr);
+    libdeflate_free_decompressor(inflater);
+    Uint8* pixels = static_cast<Uint8*>(sheet->pixels);
+    for (int y = 0; y < h && result == LIBDEFLATE_SUCCESS; ++y) {
+        if (pixels[static_cast<size_t>(y) * (4 * sheet->w + 1)] > 4) return false;
+    }
+    if (result != LIBDEFLATE_SUCCESS) return false;
+    unfilter_rgba(pixels, sheet->w, h);
+    return true;
+}
+
 // On the worker thread: the whole PNG into the job's surface as 8-bit BGRA
 // bytes, which is ARGB in a little-endian word. Only libpng runs here, no SDL.
 // Whatever the PNG's colour type, the pixels come out as SDL_image and the
 // display-format conversion would make them.
 void decode(SheetJob* job) {
+    SDL_Surface* sheet = job->sheet;
+    const size_t picture = static_cast<size_t>(sheet->pitch) * job->h;
+    Uint8* pixels = static_cast<Uint8*>(sheet->pixels);
+    const size_t spare = static_cast<size_t>(sheet->pitch) * (sheet->h - job->h);
+#if SDL_BYTEORDER == SDL_LIL_ENDIAN
+    if (decode_rgba8(job)) {
+        std::memset(pixels + picture, 0, spare);
+        std::fclose(job->file);
+        job->file = nullptr;
+        job->decoded = true;
+        return;
+    }
+    std::rewind(job->file);
+#endif
+    std::memset(pixels + picture, 0, spare);
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, job, png_failed, png_warned);
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
     job->decoded = false;
@@ -92,12 +217,11 @@ void decode(SheetJob* job) {
 #endif
         const int passes = png_set_interlace_handling(png);
         png_read_update_info(png, info);
-        SDL_Surface* sheet = job->sheet;
         if (png_get_rowbytes(png, info) != static_cast<png_size_t>(sheet->w) * 4) {
             png_error(png, "unexpected row size");
         }
         for (int pass = 0; pass < passes; ++pass) {
-            for (int y = 0; y < sheet->h; ++y) {
+            for (int y = 0; y < job->h; ++y) {
                 png_read_row(png, static_cast<png_bytep>(sheet->pixels) + y * sheet->pitch,
                              nullptr);
             }
@@ -195,8 +319,9 @@ void Sheets_Start(SheetLoad* load) {
             job->state = SHEET_REFUSED;
             continue;
         }
-        job->sheet = SDL_CreateRGBSurface(SDL_SWSURFACE, job->w, job->h, 32, ARGB_MASKS[0],
-                                          ARGB_MASKS[1], ARGB_MASKS[2], ARGB_MASKS[3]);
+        job->sheet =
+            SDL_CreateRGBSurface(SDL_SWSURFACE, job->w, job->h + spare_rows(job->w, job->h), 32,
+                                 ARGB_MASKS[0], ARGB_MASKS[1], ARGB_MASKS[2], ARGB_MASKS[3]);
         if (job->sheet == nullptr) {
             std::fclose(job->file);
             job->file = nullptr;
