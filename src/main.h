@@ -198,9 +198,10 @@ void prefer_software_rendering();
 // fit its layout, and starts decoding the others on threads of their own.
 // Prints nothing: the messages wait for Sheets_Take.
 void Sheets_Start(SheetLoad* load);
-// Waits for one sheet and hands it over in the display's format, or null with
-// one line on standard error (missing, broken, or refused with its size).
-// Needs the video mode to be set.
+// Waits for one sheet and hands it over in the display's format (a decoded PNG
+// may have a few clear rows below the picture), or null with one line on
+// standard error (missing, broken, or refused with its size). Needs the video
+// mode to be set.
 SDL_Surface* Sheets_Take(SheetLoad* load, int index);
 
 // The run flag: the main loop turns while it is 1. Cleared by ExitGame and the
