@@ -143,12 +143,13 @@ void unfilter_rgba(Uint8* pixels, int w, int h) {
 // PNG or a broken one: libpng then does it all again.
 bool decode_rgba8(SheetJob* job) {
     SDL_Surface* sheet = job->sheet;
-    std::vector<Uint8> file;
-    Uint8 block[65536];
-    for (size_t got; (got = std::fread(block, 1, sizeof block, job->file)) > 0;) {
-        file.insert(file.end(), block, block + got);
-    }
-    std::vector<Uint8> stream;
+    struct stat status {};
+    if (fstat(fileno(job->file), &status) != 0 || status.st_size < 8) return false;
+    std::vector<Uint8> file(static_cast<size_t>(status.st_size));
+    if (std::fread(file.data(), 1, file.size(), job->file) != file.size()) return false;
+    // The IDAT data are gathered at the front of the same buffer, over chunks
+    // already read.
+    size_t stream = 0;
     for (size_t at = 8; at + 12 <= file.size();) {
         const size_t length = big_endian(&file[at]);
         if (length > file.size() - at - 12) return false;
@@ -159,7 +160,8 @@ bool decode_rgba8(SheetJob* job) {
             // 8-bit, RGBA, deflate, standard filters, not interlaced.
             if (length != 13 || std::memcmp(data + 8, "\x08\x06\0\0\0", 5) != 0) return false;
         } else if (std::memcmp(type, "IDAT", 4) == 0) {
-            stream.insert(stream.end(), data, data + length);
+            std::memmove(&file[stream], data, length);
+            stream += length;
         } else if (std::memcmp(type, "IEND", 4) == 0) {
             break;
         }
@@ -170,8 +172,8 @@ bool decode_rgba8(SheetJob* job) {
     const size_t inflated = static_cast<size_t>(h) * (4 * sheet->w + 1);
     libdeflate_decompressor* inflater = libdeflate_alloc_decompressor();
     if (inflater == nullptr) return false;
-    const libdeflate_result result = libdeflate_zlib_decompress(
-        inflater, stream.data(), stream.size(), sheet->pixels, inflated, nullptr);
+    const libdeflate_result result =
+        libdeflate_zlib_decompress(inflater, file.data(), stream, sheet->pixels, inflated, nullptr);
     libdeflate_free_decompressor(inflater);
     Uint8* pixels = static_cast<Uint8*>(sheet->pixels);
     for (int y = 0; y < h && result == LIBDEFLATE_SUCCESS; ++y) {
