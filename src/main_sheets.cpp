@@ -287,7 +287,9 @@ void prefer_software_rendering() {
 }
 
 void Sheets_Start(SheetLoad* load) {
-    for (int index = 0; index < SHEET_COUNT; ++index) {
+    // The level sheet, the largest by far, is the longest to decode: it goes first.
+    constexpr int LARGEST_FIRST[SHEET_COUNT] = {SHEET_LEVEL, SHEET_MENU, SHEET_ANIM, SHEET_RUNNER};
+    for (int index : LARGEST_FIRST) {
         SheetJob* job = &load->jobs[index];
         const SheetSpec& spec = SHEET_SPECS[index];
         job->state = SHEET_OTHER;
