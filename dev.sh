@@ -5,13 +5,13 @@
 #                  again in a sanitizer build (build-asan)
 # ./dev.sh package the Debian package, build-deb/pelune_<version>_amd64.deb
 # ./dev.sh bench   the frame-cost benchmark, then start-up, memory, CPU and pacing
-#                  of the real program under Xvfb
+#                  of the real program beside a minimal SDL program under Xvfb
 set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(g++ cmake make pkg-config
           libsdl1.2-compat-dev libsdl-mixer1.2-dev libsdl-image1.2-dev
-          libgtest-dev libbenchmark-dev libpng-dev libsndfile1-dev libvorbis-dev)
+          libgtest-dev libbenchmark-dev libpng-dev libdeflate-dev libsndfile1-dev libvorbis-dev)
 TEST_PACKAGES=(xvfb xdotool x11-utils imagemagick valgrind desktop-file-utils appstream dpkg-dev file openbox)
 
 install_missing() {
@@ -62,10 +62,10 @@ package)
     ls build-deb/pelune_*.deb
     ;;
 bench)
-    install_missing "${PACKAGES[@]}" "${TEST_PACKAGES[@]}" time
+    install_missing "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     build build
     build/bench/pelune_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
-    bench/measure_run.sh build/pelune build/bench/libpelune_flip_probe.so .
+    bench/measure_run.sh build/pelune . 5
     bench/measure_input.sh build/pelune build/bench/libpelune_input_probe.so .
     ;;
 *)

@@ -1,20 +1,36 @@
 #!/usr/bin/env bash
-# The real program under an X server of its own (Xvfb): start-up time to the
-# first flipped frame, peak resident memory, CPU share while idle on the menu,
-# and the pacing (turns per second). The flips are timed by a probe preloaded
-# into the game (libpelune_flip_probe.so); the game itself is unchanged.
+# The real game beside the floor (bench/floor.cpp: the same window, one
+# full-screen picture flipped at 60 Hz, nothing else), under one X server of
+# their own (Xvfb), one after the other, RUNS times each. Each run: start-up to
+# the first flipped frame, then 10 s idle on the menu for the CPU share, the
+# turns per second and the frame gaps, then the peak resident memory. The flips
+# are timed by a probe preloaded into both (libpelune_flip_probe.so); neither
+# program is changed for it. Prints min/median/max of every figure, the ratio of
+# the medians, and each target with its margin.
 #
-#   bench/measure_run.sh PELUNE_BINARY PROBE_SO SOURCE_DIR [START_RUNS]
+#   bench/measure_run.sh [GAME_BINARY [DATA_DIR [RUNS]]]
+#     GAME_BINARY  default build/pelune
+#     DATA_DIR     where data/ and ico.bmp are; default the source tree
+#     RUNS         default 5
+#   PELUNE_BUILD (environment): the build folder with bench/pelune_floor and
+#   bench/libpelune_flip_probe.so; default build.
+# Settings such as SDL_RENDER_DRIVER or SDL12COMPAT_WINDOW_SCALING exported by
+# hand reach both programs.
 set -euo pipefail
 
-GAME_BINARY=$(realpath "$1")
-PROBE=$(realpath "$2")
-SOURCE_DIR=$(realpath "$3")
-START_RUNS=${4:-5}
+SOURCE_DIR=$(realpath "$(dirname "$0")/..")
+GAME_BINARY=$(realpath "${1:-$SOURCE_DIR/build/pelune}")
+DATA_DIR=$(realpath "${2:-$SOURCE_DIR}")
+RUNS=${3:-5}
+BUILD_DIR=$(realpath "${PELUNE_BUILD:-$SOURCE_DIR/build}")
+FLOOR=$BUILD_DIR/bench/pelune_floor
+PROBE=$BUILD_DIR/bench/libpelune_flip_probe.so
+IDLE_S=10
 
-for tool in Xvfb xdotool /usr/bin/time; do
-    command -v "$tool" >/dev/null || { echo "needs $tool" >&2; exit 2; }
+for file in "$GAME_BINARY" "$FLOOR" "$PROBE"; do
+    [ -e "$file" ] || { echo "missing $file (build the pelune, pelune_floor and pelune_flip_probe targets)" >&2; exit 2; }
 done
+command -v Xvfb >/dev/null || { echo "needs Xvfb" >&2; exit 2; }
 
 WORK=$(mktemp -d /tmp/pelune-measure-XXXXXX)
 XVFB_PID=""
@@ -24,13 +40,15 @@ cleanup() {
 }
 trap cleanup EXIT
 
-mkdir -p "$WORK/game/data"
+# The game runs from a folder of its own, so its unlock file stays there.
+mkdir -p "$WORK/game/data" "$WORK/floor"
 cp "$GAME_BINARY" "$WORK/game/pelune"
-cp -r "$SOURCE_DIR/data/gfx" "$SOURCE_DIR/data/music" "$WORK/game/data/"
-cp "$SOURCE_DIR/ico.bmp" "$WORK/game/"
+cp -r "$DATA_DIR/data/gfx" "$DATA_DIR/data/music" "$WORK/game/data/"
+cp "$DATA_DIR/ico.bmp" "$WORK/game/"
+cp "$FLOOR" "$WORK/floor/pelune_floor"
 
 exec 3>"$WORK/display"
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
 XVFB_PID=$!
 exec 3>&-
 for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
@@ -45,83 +63,86 @@ cpu_ticks() {  # utime + stime of a process, in clock ticks
     awk '{print $14 + $15}' "/proc/$1/stat"
 }
 
-quit_game() {  # Escape to the game's window, then wait for the process
-    local window
-    window=$(xdotool search --name '^Pelune$' | head -n1)
-    xdotool windowfocus "$window"
-    xdotool keydown Escape
-    sleep 0.1
-    xdotool keyup Escape
-    wait "$1"
+# One run of one program: prints start-up (ms), peak RSS (MB), its CPU and the
+# X server's while idle (% of a core), turns/s, worst and 99th-percentile gap
+# (ms), the share of gaps within 16.7 +/- 2 ms (%), and the CPU time all its
+# threads used up to the first flip (ms), which a busy machine inflates less
+# than the wall-clock start-up.
+measure() {  # NAME FOLDER COMMAND
+    local name=$1 folder=$2 command=$3 log=$WORK/flips_$1 pid before
+    rm -f "$log"
+    before=$(date +%s%N)
+    (cd "$folder" && exec env LD_PRELOAD="$PROBE" PELUNE_FLIP_LOG="$log" "$command" \
+        >/dev/null 2>"$WORK/stderr_$name") &
+    pid=$!
+    sleep 2
+    local cpu0 x0 cpu1 x1 rss
+    cpu0=$(cpu_ticks "$pid")
+    x0=$(cpu_ticks "$XVFB_PID")
+    sleep "$IDLE_S"
+    cpu1=$(cpu_ticks "$pid")
+    x1=$(cpu_ticks "$XVFB_PID")
+    rss=$(awk '/^VmHWM:/ {print $2}' "/proc/$pid/status")
+    kill -TERM "$pid"  # a window close request to both
+    wait "$pid" || true
+    # The gaps between the flips of the idle stretch, 2 to 12 s after the first.
+    local first_wall first_cpu first_mono
+    read -r first_wall first_cpu <"$log"
+    first_mono=$(sed -n 2p "$log")
+    tail -n +2 "$log" | awk -v from="$first_mono" -v s="$IDLE_S" '
+        $1 >= from + 2e9 && $1 < from + (2 + s) * 1e9 { if (n++) print ($1 - last) / 1e6; last = $1 }' |
+        sort -n | awk -v start=$(( (first_wall - before) / 1000 )) -v start_cpu="$first_cpu" -v rss="$rss" \
+            -v cpu=$((cpu1 - cpu0)) -v x=$((x1 - x0)) -v hz="$TICKS" -v s="$IDLE_S" '
+        { gap[NR] = $1; if ($1 >= 14.7 && $1 <= 18.7) within++ }
+        END {
+            p99 = gap[int(NR * 0.99 + 0.999)]
+            printf "%.1f %.1f %.2f %.2f %.2f %.2f %.2f %.2f %.1f\n", start / 1000, rss / 1024,
+                   100 * cpu / hz / s, 100 * x / hz / s, (NR + 1) / s, gap[NR], p99, 100 * within / NR,
+                   start_cpu / 1e6
+        }'
 }
 
-# ---- Start-up: from exec to the first flip, START_RUNS times ----
-startups=()
-for run in $(seq "$START_RUNS"); do
-    log=$WORK/flips$run
-    (cd "$WORK/game" && before=$(date +%s%N) && echo "$before" >"$WORK/before$run" &&
-        exec env LD_PRELOAD="$PROBE" PELUNE_FLIP_LOG="$log" ./pelune >/dev/null 2>&1) &
-    pid=$!
-    sleep 1.5
-    quit_game "$pid"
-    first=$(head -n1 "$log")
-    startups+=("$(( (first - $(cat "$WORK/before$run")) / 1000 ))")
+for run in $(seq "$RUNS"); do
+    measure game "$WORK/game" ./pelune >>"$WORK/game.txt"
+    measure floor "$WORK/floor" ./pelune_floor >>"$WORK/floor.txt"
 done
-sorted=$(printf '%s\n' "${startups[@]}" | sort -n)
-median=$(sed -n "$(( (START_RUNS + 1) / 2 ))p" <<<"$sorted")
-echo "start-up to the first flipped frame: median $((median / 1000)).$(( (median % 1000) / 100 )) ms" \
-     "over $START_RUNS runs (each: $(tr '\n' ' ' <<<"$sorted")us)"
 
-# ---- One long run on the menu: idle CPU, pacing, peak memory ----
-log=$WORK/flips_long
-(cd "$WORK/game" && exec /usr/bin/time -v -o "$WORK/time" \
-    env LD_PRELOAD="$PROBE" PELUNE_FLIP_LOG="$log" ./pelune >/dev/null 2>&1) &
-time_pid=$!
-sleep 2
-game_pid=$(ps -o pid= --ppid "$time_pid" | tr -d ' ')
-game_before=$(cpu_ticks "$game_pid")
-x_before=$(cpu_ticks "$XVFB_PID")
-sleep 10
-game_after=$(cpu_ticks "$game_pid")
-x_after=$(cpu_ticks "$XVFB_PID")
-quit_game "$time_pid"
-
-awk -v g=$((game_after - game_before)) -v x=$((x_after - x_before)) -v hz="$TICKS" 'BEGIN {
-    printf "idle on the menu, 10 s: the game %.1f%% of one core (the X server %.1f%%)\n",
-           100 * g / hz / 10, 100 * x / hz / 10 }'
-rss=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$WORK/time")
-echo "peak resident memory: $((rss / 1024)).$(( (rss % 1024) * 10 / 1024 )) MB ($rss kB)"
-
-# ---- Headless (SDL's dummy drivers): the game's own memory and CPU, without
-# the X server's and the GL driver's share. SIGTERM reaches the game as a
-# window close request.
-(cd "$WORK/game" && exec env SDL_VIDEODRIVER=dummy /usr/bin/time -v -o "$WORK/time_headless" \
-    ./pelune >/dev/null 2>&1) &
-time_pid=$!
-sleep 2
-game_pid=$(ps -o pid= --ppid "$time_pid" | tr -d ' ')
-game_before=$(cpu_ticks "$game_pid")
-sleep 10
-game_after=$(cpu_ticks "$game_pid")
-kill -TERM "$game_pid"
-wait "$time_pid"
-rss=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$WORK/time_headless")
-awk -v g=$((game_after - game_before)) -v hz="$TICKS" -v rss="$rss" 'BEGIN {
-    printf "headless (dummy drivers): idle on the menu %.1f%% of one core; peak resident memory %.1f MB\n",
-           100 * g / hz / 10, rss / 1024 }'
-
-# Pacing: the flips in a 5 s window starting 3 s after the first one.
-tail -n +2 "$log" | awk '
-    NR == 1 { start = $1 + 3e9; end = start + 5e9 }
-    $1 >= start && $1 < end {
-        if (count > 0) {
-            gap = ($1 - last) / 1e6
-            if (gap > worst) worst = gap
-            if (gap < 15.7 || gap > 17.7) off += 1
+echo "Game: $GAME_BINARY; floor: $FLOOR; $RUNS runs each, alternating, on $DISPLAY (Xvfb)"
+echo "Renderer settings: SDL_RENDER_DRIVER=${SDL_RENDER_DRIVER-(game default)}" \
+     "SDL_FRAMEBUFFER_ACCELERATION=${SDL_FRAMEBUFFER_ACCELERATION-(game default)}" \
+     "SDL12COMPAT_WINDOW_SCALING=${SDL12COMPAT_WINDOW_SCALING-(unset)}"
+echo "Load average at the end: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
+awk -v runs="$RUNS" '
+    function sortcol(file_index, col,    i, j, t) {
+        for (i = 1; i <= runs; i++) v[i] = val[file_index, i, col]
+        for (i = 2; i <= runs; i++) for (j = i; j > 1 && v[j - 1] > v[j]; j--) {
+            t = v[j]; v[j] = v[j - 1]; v[j - 1] = t
         }
-        last = $1; count += 1
     }
+    FNR == 1 { f++ }
+    { for (c = 1; c <= NF; c++) val[f, FNR, c] = $c }
     END {
-        printf "pacing over 5 s: %.2f turns/s; longest gap %.1f ms; %d of %d gaps outside 16.7 +/- 1 ms\n",
-               count / 5, worst, off, count - 1
-    }'
+        split("start-up to first flip (ms)|peak RSS (MB)|CPU idle on the menu (% core)|X server meanwhile (% core)|turns per second|worst frame gap (ms)|99th-percentile gap (ms)|gaps in 16.7 +/- 2 ms (%)|CPU used to first flip (ms)", name, "|")
+        printf "%-30s %-24s %-24s %s\n", "", "game min/median/max", "floor min/median/max", "ratio"
+        mid = int((runs + 1) / 2)
+        for (c = 1; c <= 9; c++) {
+            sortcol(1, c); g1 = v[1]; gm = v[mid]; g2 = v[runs]
+            sortcol(2, c); f1 = v[1]; fm = v[mid]; f2 = v[runs]
+            game[c] = gm; floor_[c] = fm; worst[c] = g2
+            printf "%-30s %-24s %-24s %s\n", name[c], sprintf("%.1f / %.1f / %.1f", g1, gm, g2),
+                   sprintf("%.1f / %.1f / %.1f", f1, fm, f2), (fm > 0 ? sprintf("%.2f", gm / fm) : "-")
+        }
+        print ""
+        print "Targets (game median against floor median; the worst game run in brackets):"
+        target("peak RSS <= floor + 24 MB", game[2] - floor_[2], worst[2] - floor_[2], 24, "MB")
+        target("idle CPU <= floor + 1.5 points", game[3] - floor_[3], worst[3] - floor_[3], 1.5, "points")
+        target("start-up <= floor + 60 ms", game[1] - floor_[1], worst[1] - floor_[1], 60, "ms")
+        printf "  %-34s %.2f turns/s: %s\n", "pacing 60 +/- 0.5 turns/s", game[5],
+               (game[5] >= 59.5 && game[5] <= 60.5) ? "met" : "missed"
+        printf "  %-34s %.1f%% (99th percentile %.2f ms): %s\n", "99% of gaps in 16.7 +/- 2 ms",
+               game[8], game[7], (game[8] >= 99 ? "met" : "missed (the target assumes an idle machine)")
+    }
+    function target(label, over, worst_over, limit, unit) {
+        printf "  %-34s %+.2f %s (%+.2f): %s\n", label, over, unit, worst_over,
+               (over <= limit ? "met" : sprintf("missed by %.2f %s", over - limit, unit))
+    }' "$WORK/game.txt" "$WORK/floor.txt"

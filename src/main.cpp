@@ -1,8 +1,6 @@
 // The entry function, the main loop and the quit test.
 #include "main.h"
 
-#include <SDL_image.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -16,19 +14,6 @@
 int continuer = 1;
 
 static constexpr long long FRAME_NS = 1000000000LL / FRAMES_PER_SECOND;
-
-static SDL_Surface* load_sheet(const char* path) {
-    SDL_Surface* loaded = IMG_Load(path);
-    if (loaded == nullptr) {
-        std::fprintf(stderr, "pelune: cannot load %s: %s\n", path, IMG_GetError());
-        return nullptr;
-    }
-    // In the display's own pixel order every blit takes SDL's fast path.
-    SDL_Surface* sheet = SDL_DisplayFormatAlpha(loaded);
-    if (sheet == nullptr) return loaded;
-    SDL_FreeSurface(loaded);
-    return sheet;
-}
 
 static void set_icon() {
     SDL_Surface* icon = SDL_LoadBMP_RW(SDL_RWFromFile("ico.bmp", "rb"), 1);
@@ -76,6 +61,7 @@ bool Game_Start(Game* game, const Launch* launch) {
     const Launch defaults{};
     if (launch == nullptr) launch = &defaults;
     continuer = 1;
+    prefer_software_rendering();
     Launch_Environment();
     if (!open_video()) return false;
     set_icon();  // before the video mode, or the window would not take it
@@ -93,20 +79,24 @@ bool Game_Start(Game* game, const Launch* launch) {
     open_audio();
     SDL_WM_SetCaption("Pelune", nullptr);
     Input_Start();
+    // Not before the display is open: a thread running while SDL opens the
+    // display can make SDL 2 fall back on drawing nowhere.
+    SheetLoad sheets;
+    Sheets_Start(&sheets);
     std::printf("Thanks to play Pelune.\n\n\n\n\nPlease wait while loading...\n\nLoading gfx ...");
     std::fflush(stdout);
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 
     Menu_Init(&game->menu);
-    game->menu.sheet = load_sheet("data/gfx/menu.png");
-    game->general.level_sheet = load_sheet("data/gfx/lvl.png");
+    game->menu.sheet = Sheets_Take(&sheets, SHEET_MENU);
+    game->general.level_sheet = Sheets_Take(&sheets, SHEET_LEVEL);
     General_Init(&game->general);
     game->general.unlock_path = launch->unlock_path != nullptr ? launch->unlock_path : UNLOCK_PATH;
     read_unlock(&game->general);
     Anim_Init(&game->anim);
-    game->anim.sheet = load_sheet("data/gfx/anim.png");
+    game->anim.sheet = Sheets_Take(&sheets, SHEET_ANIM);
     Perso_Init(&game->perso, 0, 173);
-    game->perso.sheet = load_sheet("./data/gfx/joueur.png");
+    game->perso.sheet = Sheets_Take(&sheets, SHEET_RUNNER);
     std::printf("OK\n\nLoading music...");
     std::fflush(stdout);
     Niveaux_Init(game->niveau);

@@ -11,6 +11,7 @@
 #include <SDL_mixer.h>
 
 #include <cstdio>
+#include <thread>
 
 constexpr int SCREEN_W = 480;
 constexpr int SCREEN_H = 272;
@@ -239,6 +240,44 @@ void Input_Take(Game* game);
 // Back = Left Ctrl (SDL's standard controller layout). Returns how many were
 // written to `keys`, 0 to PAD_KEYS_MAX.
 int Pad_Keys(Pad* pad, const SDL_Event* event, SDL_Event keys[PAD_KEYS_MAX]);
+
+// The four sprite sheets, in the order start-up takes them.
+enum SheetIndex { SHEET_MENU, SHEET_LEVEL, SHEET_ANIM, SHEET_RUNNER, SHEET_COUNT };
+enum SheetState {
+    SHEET_OTHER,     // no PNG, or none could be decoded here: SDL_image tries it when taken
+    SHEET_FAILED,    // cannot be opened or is no regular file (`error` says which)
+    SHEET_REFUSED,   // its size (`w`, `h`) does not fit the layout cut from it
+    SHEET_DECODING,  // on its worker thread into `sheet`
+};
+
+// One sheet on its way in. Owned by start-up, shared with its worker thread
+// only between Sheets_Start and Sheets_Take, which must take every sheet.
+struct SheetJob {
+    int state;           // a SheetState
+    int w, h;            // the picture's size, as its header or SDL_image gave it
+    SDL_Surface* sheet;  // being filled by the worker; handed out by Sheets_Take
+    std::FILE* file;     // the PNG, read and closed by the worker
+    std::thread worker;
+    bool decoded;    // the worker's verdict, read after the join
+    char error[96];  // why the picture cannot be had
+};
+
+struct SheetLoad {
+    SheetJob jobs[SHEET_COUNT];
+};
+
+// Before SDL_Init: SDL's own software renderer and framebuffer, not OpenGL,
+// unless the user's environment already chose.
+void prefer_software_rendering();
+// Opens every sheet, refuses one whose PNG header gives a size that does not
+// fit its layout, and starts decoding the others on threads of their own.
+// Prints nothing: the messages wait for Sheets_Take.
+void Sheets_Start(SheetLoad* load);
+// Waits for one sheet and hands it over in the display's format (a decoded PNG
+// may have a few clear rows below the picture), or null with one line on
+// standard error (missing, broken, or refused with its size). Needs the video
+// mode to be set.
+SDL_Surface* Sheets_Take(SheetLoad* load, int index);
 
 // The run flag: the main loop turns while it is 1. Cleared by ExitGame and the
 // menu's quit item; nothing sets it back.

@@ -217,8 +217,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, UnlockInput, testing::ValuesIn(UNLOCK_ROWS), BY_N
 
 // ---- Sheets, sounds and icon ----
 
-// OnePixel loads, but every cut from it lies outside: each blit is clipped to nothing.
-enum class Damage { Missing, Empty, NotAPicture, Directory, OnePixel };
+enum class Damage { Missing, Empty, NotAPicture, Directory, OnePixel, Huge, ScreenSize };
 
 struct DataRow {
     const char* name;
@@ -236,6 +235,7 @@ const DataRow DATA_ROWS[] = {
     {"MenuSheetNotAPicture", "data/gfx/menu.png", Damage::NotAPicture},
     {"AnimSheetADirectory", "data/gfx/anim.png", Damage::Directory},
     {"IconNotAPicture", "ico.bmp", Damage::NotAPicture},
+    // A picture too small for the cuts from it: refused with its size, as if missing.
     {"LevelSheetOnePixel", "data/gfx/lvl.png", Damage::OnePixel},
     {"RunnerSheetOnePixel", "data/gfx/joueur.png", Damage::OnePixel},
     {"MusicMissing", "data/music/music.ogg", Damage::Missing},
@@ -250,6 +250,9 @@ const DataRow DATA_ROWS[] = {
     {"LevelWinMissing", "data/music/levelwin.wav", Damage::Missing},
     {"MusicNotASound", "data/music/music.ogg", Damage::NotAPicture},
     {"CountdownSoundEmpty", "data/music/3.wav", Damage::Empty},
+    // Refused with its size: a huge PNG by its header, before a byte is decoded.
+    {"LevelSheetHuge", "data/gfx/lvl.png", Damage::Huge},
+    {"LevelSheetScreenSize", "data/gfx/lvl.png", Damage::ScreenSize},
 };
 
 class DataInput : public Play, public testing::WithParamInterface<DataRow> {};
@@ -257,14 +260,30 @@ class DataInput : public Play, public testing::WithParamInterface<DataRow> {};
 TEST_P(DataInput, TheGameStartsSaysSoOnceAndPlaysOn) {
     const DataRow& row = GetParam();
     link_assets(dir, row.file);
-    if (row.damage == Damage::Empty) dir.write(row.file, "");
-    if (row.damage == Damage::NotAPicture)
-        dir.write(row.file, "this is not what the game expects\n");
-    if (row.damage == Damage::Directory) fs::create_directory(dir.file(row.file));
-    if (row.damage == Damage::OnePixel) {
-        SDL_Surface* pixel = make_surface(1, 1);
+    switch (row.damage) {
+    case Damage::Missing:
+        break;
+    case Damage::Empty:
+        dir.write(row.file, "");
+        break;
+    case Damage::NotAPicture:
+        dir.write(row.file, "this is not what the game expects here\n");
+        break;
+    case Damage::Directory:
+        fs::create_directory(dir.file(row.file));
+        break;
+    case Damage::OnePixel:
+    case Damage::ScreenSize: {  // one pixel, or one level's picture for the whole sheet
+        const bool dot = row.damage == Damage::OnePixel;
+        SDL_Surface* pixel = make_surface(dot ? 1 : SCREEN_W, dot ? 1 : SCREEN_H);
         SDL_SaveBMP(pixel, dir.file(row.file).c_str());  // the loader goes by content
         SDL_FreeSurface(pixel);
+        break;
+    }
+    case Damage::Huge:  // the signature and header of a 16000x16000 PNG
+        dir.write(row.file, std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x3e\x80\0\0\x3e\x80"
+                                        "\x08\x06\0\0\0\0\0\0\0", 33));
+        break;
     }
     ASSERT_TRUE(start());
     EXPECT_EQ(
@@ -274,7 +293,10 @@ TEST_P(DataInput, TheGameStartsSaysSoOnceAndPlaysOn) {
     // The file the game names on stderr is its own path ("./data/gfx/joueur.png").
     const std::string name = fs::path(row.file).filename().string();
     EXPECT_EQ(lines_naming(err, "cannot load"), lines_naming(err, "pelune: ")) << err;
-    EXPECT_EQ(lines_naming(err, name), row.damage == Damage::OnePixel ? 0 : 1) << err;
+    EXPECT_EQ(lines_naming(err, name), 1) << err;
+    if (row.damage >= Damage::OnePixel) {
+        EXPECT_EQ(lines_naming(err, "pixels, the sheet is"), 1) << err;
+    }
     menu_and_a_level();
 }
 
