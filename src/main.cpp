@@ -13,6 +13,7 @@
 
 int continuer = 1;
 
+static constexpr Uint32 RETRY_DISPLAY_MS = 200;
 static constexpr long long FRAME_NS = 1000000000LL / FRAMES_PER_SECOND;
 
 static void set_icon() {
@@ -56,6 +57,32 @@ static bool draws_nowhere() {
     return asked == nullptr || std::strstr(asked, name) == nullptr;
 }
 
+// The window. Under load SDL 2 has been seen to miss a display that is there
+// and fall back on drawing nowhere, so when the environment names a display the
+// game tries once more before it gives up.
+static bool open_window(Game* game, const Launch* launch) {
+    Launch_SetScale(launch);
+    const Uint32 fullscreen = launch->fullscreen != 0 ? SDL_FULLSCREEN : 0;
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const bool display_named =
+        (x11 != nullptr && x11[0] != '\0') || (wayland != nullptr && wayland[0] != '\0');
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        set_icon();  // before the video mode, or the window would not take it
+        game->screen = SDL_SetVideoMode(SCREEN_W, SCREEN_H, SCREEN_BPP,
+                                        SDL_HWSURFACE | SDL_DOUBLEBUF | fullscreen);
+        if (game->screen != nullptr && !draws_nowhere()) return true;
+        if (game->screen == nullptr || !display_named || attempt == 2) break;
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        SDL_Delay(RETRY_DISPLAY_MS);
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) break;
+    }
+    std::fprintf(stderr, "pelune: no display: %s\n",
+                 game->screen == nullptr ? SDL_GetError() : "no X11 or Wayland display to open");
+    game->screen = nullptr;
+    return false;
+}
+
 bool Game_Start(Game* game, const Launch* launch) {
     *game = Game{};
     const Launch defaults{};
@@ -64,18 +91,7 @@ bool Game_Start(Game* game, const Launch* launch) {
     prefer_software_rendering();
     Launch_Environment();
     if (!open_video()) return false;
-    set_icon();  // before the video mode, or the window would not take it
-    Launch_SetScale(launch);
-    const Uint32 fullscreen = launch->fullscreen != 0 ? SDL_FULLSCREEN : 0;
-    game->screen = SDL_SetVideoMode(SCREEN_W, SCREEN_H, SCREEN_BPP,
-                                    SDL_HWSURFACE | SDL_DOUBLEBUF | fullscreen);
-    if (game->screen == nullptr || draws_nowhere()) {
-        std::fprintf(
-            stderr, "pelune: no display: %s\n",
-            game->screen == nullptr ? SDL_GetError() : "no X11 or Wayland display to open");
-        game->screen = nullptr;
-        return false;
-    }
+    if (!open_window(game, launch)) return false;
     open_audio();
     SDL_WM_SetCaption("Pelune", nullptr);
     Input_Start();
