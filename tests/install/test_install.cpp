@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <regex>
 #include <sstream>
 
 #include "../support.h"
@@ -47,8 +46,9 @@ TEST(DataSearch, ThePlacesAreTriedInOrderAndAnInstalledGameKeepsTheUnlockPerPlay
         ASSERT_EQ(Data_Find(&search, &place), row.found[0] != '\0');
         EXPECT_STREQ(row.found[0] != '\0' ? place.dir : place.looked,
                      row.found[0] != '\0' ? row.found : row.unlock);
-        const std::string unlock = row.found[0] != '\0' ? row.unlock : UNLOCK_PATH;
-        EXPECT_EQ(place.unlock, std::regex_replace(unlock, std::regex("@"), account));
+        std::string unlock = row.found[0] != '\0' ? row.unlock : UNLOCK_PATH;
+        if (unlock[0] == '@') unlock.replace(0, 1, account);  // the account's home
+        EXPECT_EQ(place.unlock, unlock);
     }
     GameDir root(false);  // started from inside the installed data: still the player's unlock
     make_data("fb");
