@@ -25,12 +25,12 @@
 
 namespace {
 
-struct SheetSpec {
+struct SheetShape {
     const char* path;  // as the game names it in its messages
     int w, h;          // what the layout cuts from it
 };
 
-constexpr SheetSpec SHEET_SPECS[SHEET_COUNT] = {
+constexpr SheetShape SHEET_SHAPES[SHEET_COUNT] = {
     {"data/gfx/menu.png", MENU_SHEET_W, MENU_SHEET_H},
     {"data/gfx/lvl.png", LVL_SHEET_W, LVL_SHEET_H},
     {"data/gfx/anim.png", ANIM_SHEET_W, ANIM_SHEET_H},
@@ -41,8 +41,8 @@ constexpr SheetSpec SHEET_SPECS[SHEET_COUNT] = {
 // as high as that is not a sheet of this game, and would only cost memory.
 constexpr int SHEET_SLACK = 2;
 
-bool fits(const SheetSpec& spec, int w, int h) {
-    return w >= spec.w && h >= spec.h && w <= SHEET_SLACK * spec.w && h <= SHEET_SLACK * spec.h;
+bool fits(const SheetShape& shape, int w, int h) {
+    return w >= shape.w && h >= shape.h && w <= SHEET_SLACK * shape.w && h <= SHEET_SLACK * shape.h;
 }
 
 // What SDL_DisplayFormatAlpha makes of a picture on a 32-bit display.
@@ -291,7 +291,7 @@ void Sheets_Start(SheetLoad* load) {
     constexpr int LARGEST_FIRST[SHEET_COUNT] = {SHEET_LEVEL, SHEET_MENU, SHEET_ANIM, SHEET_RUNNER};
     for (int index : LARGEST_FIRST) {
         SheetJob* job = &load->jobs[index];
-        const SheetSpec& spec = SHEET_SPECS[index];
+        const SheetShape& shape = SHEET_SHAPES[index];
         job->state = SHEET_OTHER;
         job->w = 0;
         job->h = 0;
@@ -300,7 +300,7 @@ void Sheets_Start(SheetLoad* load) {
         job->decoded = false;
         job->error[0] = '\0';
         // Never wait on a FIFO or a device where a picture should be.
-        const int fd = open(spec.path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        const int fd = open(shape.path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         struct stat status {};
         if (fd < 0 || fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
             std::snprintf(job->error, sizeof job->error, "%s",
@@ -319,7 +319,7 @@ void Sheets_Start(SheetLoad* load) {
             job->file = nullptr;
             continue;
         }
-        if (!fits(spec, job->w, job->h)) {
+        if (!fits(shape, job->w, job->h)) {
             std::fclose(job->file);
             job->file = nullptr;
             job->state = SHEET_REFUSED;
@@ -344,24 +344,24 @@ void Sheets_Start(SheetLoad* load) {
 
 SDL_Surface* Sheets_Take(SheetLoad* load, int index) {
     SheetJob* job = &load->jobs[index];
-    const SheetSpec& spec = SHEET_SPECS[index];
+    const SheetShape& shape = SHEET_SHAPES[index];
     if (job->worker.joinable()) job->worker.join();
     SDL_Surface* sheet = job->sheet;
     job->sheet = nullptr;
     switch (job->state) {
     case SHEET_FAILED:
-        std::fprintf(stderr, "pelune: cannot load %s: %s\n", spec.path, job->error);
+        std::fprintf(stderr, "pelune: cannot load %s: %s\n", shape.path, job->error);
         return nullptr;
     case SHEET_DECODING:
         if (!job->decoded) {
-            std::fprintf(stderr, "pelune: cannot load %s: %s\n", spec.path, job->error);
+            std::fprintf(stderr, "pelune: cannot load %s: %s\n", shape.path, job->error);
             SDL_FreeSurface(sheet);
             return nullptr;
         }
         return in_display_format(sheet);
     case SHEET_OTHER:
-        sheet = load_other(spec.path);
-        if (sheet == nullptr || fits(spec, sheet->w, sheet->h)) return sheet;
+        sheet = load_other(shape.path);
+        if (sheet == nullptr || fits(shape, sheet->w, sheet->h)) return sheet;
         job->w = sheet->w;
         job->h = sheet->h;
         SDL_FreeSurface(sheet);
@@ -369,7 +369,7 @@ SDL_Surface* Sheets_Take(SheetLoad* load, int index) {
     default:
         break;
     }
-    std::fprintf(stderr, "pelune: cannot load %s: %dx%d pixels, the sheet is %dx%d\n", spec.path,
-                 job->w, job->h, spec.w, spec.h);
+    std::fprintf(stderr, "pelune: cannot load %s: %dx%d pixels, the sheet is %dx%d\n", shape.path,
+                 job->w, job->h, shape.w, shape.h);
     return nullptr;
 }
