@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 SDL_Surface* make_surface(int w, int h) {
     SDL_Surface* surface =
         SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000);
-    fill(surface, 0xFF000000);
+    SDL_FillRect(surface, nullptr, 0xFF000000);
     return surface;
 }
 
@@ -36,8 +36,6 @@ SDL_Surface* make_sheet(int w, int h) {
 }
 
 Uint32 pixel_at(SDL_Surface* surface, int x, int y) { return row(surface, y)[x]; }
-
-void fill(SDL_Surface* surface, Uint32 colour) { SDL_FillRect(surface, nullptr, colour); }
 
 bool block_drawn(SDL_Surface* screen, int dx, int dy, int sx, int sy, int w, int h) {
     for (int y = 0; y < h; ++y) {

@@ -16,7 +16,6 @@ SDL_Surface* make_surface(int w, int h);
 SDL_Surface* make_sheet(int w, int h);
 Uint32 sheet_pixel(int x, int y);
 Uint32 pixel_at(SDL_Surface* surface, int x, int y);
-void fill(SDL_Surface* surface, Uint32 colour);
 // True when the screen's w x h block at (dx, dy) is the sheet's block at (sx, sy).
 bool block_drawn(SDL_Surface* screen, int dx, int dy, int sx, int sy, int w, int h);
 
