@@ -84,9 +84,9 @@ std::string GameDir::read(const std::string& relative) const {
 
 bool GameDir::exists(const std::string& relative) const { return fs::exists(file(relative)); }
 
+#ifdef PELUNE_ASSET_GENERATOR  // the tests that use it are built only with the generator
 // The generator's output, made once for the whole run and removed at exit.
 std::string generated_assets() {
-#ifdef PELUNE_ASSET_GENERATOR
     static std::string dir;
     static const bool ran = [] {
         char pattern[] = "/tmp/pelune-assets-XXXXXX";
@@ -98,11 +98,8 @@ std::string generated_assets() {
     }();
     if (!ran) ADD_FAILURE() << "the asset generator did not run";
     return ran ? dir : "";
-#else
-    ADD_FAILURE() << "the asset generator is not built";
-    return "";
-#endif
 }
+#endif
 
 bool Session::start() {
     testing::internal::CaptureStderr();
