@@ -12,6 +12,23 @@
 
 namespace fs = std::filesystem;
 
+SDL_Event key_event(Uint8 type, SDLKey key) {
+    SDL_Event event{};
+    event.type = event.key.type = type;
+    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.sym = key;
+    return event;
+}
+
+void set_key(General* general, Uint8 type, SDLKey key) { general->event = key_event(type, key); }
+
+void push_key(Uint8 type, SDLKey key) {
+    SDL_Event event = key_event(type, key);
+    SDL_PushEvent(&event);
+}
+
+void push_quit() { push_key(SDL_QUIT, SDLK_UNKNOWN); }  // the type alone counts
+
 SDL_Surface* make_surface(int w, int h) {
     SDL_Surface* surface =
         SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000);

@@ -7,8 +7,14 @@
 
 #include <string>
 
-#include "keys.h"
 #include "main.h"
+
+// Key events as SDL delivers them.
+SDL_Event key_event(Uint8 type, SDLKey key);
+// Sets general->event to a key-down/key-up (the latch is left as it is).
+void set_key(General* general, Uint8 type, SDLKey key);
+void push_key(Uint8 type, SDLKey key);
+void push_quit();
 
 // A 32-bit ARGB surface in memory, cleared to opaque black.
 SDL_Surface* make_surface(int w, int h);
