@@ -36,6 +36,10 @@ die() { echo "FAIL $*"; exit 1; }
 check() {  # check WHAT COMMAND...: passes when COMMAND holds
     if "${@:2}"; then pass "$1"; else fail "$1"; fi
 }
+poll() {  # poll TENTHS COMMAND...: up to TENTHS tenths of a second for COMMAND to hold
+    for _ in $(seq "$1"); do "${@:2}" && return 0; sleep 0.1; done
+    return 1
+}
 
 # ---- The game directory: binary, sheets, sounds, icon; no unlock file ----
 GAME_DIR=$WORK/game
@@ -51,8 +55,7 @@ exec 3>"$WORK/display"
 Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
 XVFB_PID=$!
 exec 3>&-
-for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
-[ -s "$WORK/display" ] || die "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+poll 100 test -s "$WORK/display" || die "Xvfb did not start: $(cat "$WORK/xvfb.log")"
 export DISPLAY=":$(head -n1 "$WORK/display")"
 unset SDL_VIDEODRIVER WAYLAND_DISPLAY SDL12COMPAT_WINDOW_SCALING SDL12COMPAT_SCALE_METHOD
 export SDL_AUDIODRIVER=dummy  # no sound card here
@@ -80,29 +83,24 @@ no_display() {  # no_display DISPLAY OPTIONS...
         exec timeout 10 ./pelune "$@" >"$WORK/out" 2>"$WORK/err") || status=$?
 }
 
+find_window() {  # the game's window, in $WINDOW
+    WINDOW=$(xdotool search --name '^Pelune$' 2>/dev/null | head -n1) && [ -n "$WINDOW" ]
+}
 start_game() {  # start_game OPTIONS...
     (cd "$GAME_DIR" && exec ./pelune "$@" >"$WORK/out" 2>"$WORK/err") &
     GAME_PID=$!
-    WINDOW=""
-    for _ in $(seq 100); do
-        WINDOW=$(xdotool search --name '^Pelune$' 2>/dev/null | head -n1 || true)
-        [ -n "$WINDOW" ] && break
-        sleep 0.1
-    done
-    [ -n "$WINDOW" ] || die "no window captioned Pelune within 10 s; stderr: $(cat "$WORK/err")"
+    poll 100 find_window || die "no window captioned Pelune within 10 s; stderr: $(cat "$WORK/err")"
     # No window manager: give the window the keyboard, and the pointer too.
     xdotool windowfocus "$WINDOW"
     xdotool mousemove --window "$WINDOW" 240 20
     sleep 0.3
 }
 
+game_gone() { ! kill -0 "$GAME_PID" 2>/dev/null; }
 # Escape, then up to 5 s for the game to end: status 0 and nothing on stderr.
 quit_game() {  # quit_game WHICH
     press Escape
-    for _ in $(seq 50); do
-        kill -0 "$GAME_PID" 2>/dev/null || break
-        sleep 0.1
-    done
+    poll 50 game_gone || true
     local status=0
     if kill -0 "$GAME_PID" 2>/dev/null; then status=still-running; else wait "$GAME_PID" || status=$?; fi
     GAME_PID=""
@@ -168,7 +166,6 @@ shows_band() {  # the screenshot is closer to band $1 than to any other of the 1
 shows_exactly() {  # the screenshot is the picture $1, to blending's rounding
     [ "$(differing "$WORK/now.png" "$1")" -le "$CLOSE" ]
 }
-size_becomes() { for _ in $(seq 30); do window_is "$1" && return 0; sleep 0.1; done; return 1; }
 
 # The menu's background (drawn at random), found in a screenshot of the main
 # panel with item 1 lit; -1 when the screenshot is no such menu.
@@ -268,7 +265,7 @@ shot ending3x
 [ ! -e "$UNLOCK" ] || fail "the unlock file exists before the ending is left"
 
 press Return  # back to the menu, unlocking the bonus level
-for _ in $(seq 20); do [ -e "$UNLOCK" ] && break; sleep 0.1; done
+poll 20 test -e "$UNLOCK" || true
 check "leaving the ending wrote data/dat.dat holding exactly \"1\"" \
     [ "$(od -An -c "$UNLOCK" 2>/dev/null | tr -d ' ')" = 1 ]
 quit_game "first run"
@@ -301,16 +298,16 @@ if command -v openbox >/dev/null; then
     find_menu menu3
     for keys in F11 alt+Return; do
         xdotool key "$keys"
-        check "$keys: fullscreen, 1920x1080" size_becomes 1920x1080
+        check "$keys: fullscreen, 1920x1080" poll 30 window_is 1920x1080
         xdotool key "$keys"
-        check "$keys again: back to the 1440x816 window" size_becomes 1440x816
+        check "$keys again: back to the 1440x816 window" poll 30 window_is 1440x816
     done
     sleep 0.3
     check "the game saw neither F11 nor Alt+Return: the menu is as it was" \
         wait_for 2 shows_exactly "$(menu_screen "$BG" 272)"
     quit_game "fullscreen run"
     start_game --fullscreen
-    check "--fullscreen: the window covers the screen" size_becomes 1920x1080
+    check "--fullscreen: the window covers the screen" poll 30 window_is 1920x1080
     quit_game "--fullscreen run"
 else
     echo "skip fullscreen checks: no window manager (openbox) installed"
