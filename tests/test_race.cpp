@@ -23,10 +23,8 @@ TEST_F(Race, TheIntroRunsToTheFrameAndARightHeldSinceTheCurtainIsNoFalseStart) {
     for (int f = 2; f <= 400; ++f) {
         if (f == 100) set_key(&game.general, SDL_KEYDOWN, KEY_RIGHT);
         turns(1);
-        for (int i = 0; i < CURTAIN_STRIPS; ++i) {
-            ASSERT_EQ(game.anim.strips[i].src.h == 0, i <= 14 && f >= 10 + 9 * i)
-                << f << " strip " << i;
-        }
+        for (int i = 0; i < CURTAIN_STRIPS; ++i)
+            ASSERT_EQ(game.anim.strips[i].src.h == 0, i <= 14 && f >= 10 + 9 * i) << f << " " << i;
         const int run = std::max(0, f - 392);  // race frames so far: the race starts in frame 393
         const int want[] = {f >= 137, f >= 138, f >= 183, f >= 253, f >= 323,
                             0,        run > 0,  run,      run,      run};
