@@ -73,14 +73,16 @@ press() {
     sleep 0.1
 }
 
-# The game without a display ("") or on one where no X server runs, status in
-# $status: anything but an answer from the command line alone is status 1.
+# The game without a display ("") or on one where no X server runs, and with no
+# audio device either, status in $status: anything but an answer from the command
+# line alone is status 1, with one line about the display and none about audio.
 no_display() {  # no_display DISPLAY OPTIONS...
     local display=$1
     shift
     status=0
     (cd "$GAME_DIR" && if [ -n "$display" ]; then export DISPLAY=$display; else unset DISPLAY; fi &&
-        exec timeout 10 ./pelune "$@" >"$WORK/out" 2>"$WORK/err") || status=$?
+        SDL_AUDIODRIVER=no-such-driver exec timeout 10 ./pelune "$@" >"$WORK/out" 2>"$WORK/err") ||
+        status=$?
 }
 
 find_window() {  # the game's window, in $WINDOW
@@ -192,7 +194,7 @@ for options in "--scale 0" "--scale 9" "--scale 2x" "--scale" "--fast" "--scale 
         pass "$options: status 2, the usage on stderr" || fail "$options: status $status; $(cat "$WORK/err")"
 done
 
-# ---- 1. No display: status 1 and one line on standard error ----
+# ---- 1. No display (nor audio): status 1 and one line on standard error ----
 # SDL falls back to drawing nowhere when it finds no display; the game must not
 # run on unseen (timeout's 124 would say it did).
 unused=$(($(head -n1 "$WORK/display") + 37))
@@ -200,7 +202,8 @@ while [ -e "/tmp/.X11-unix/X$unused" ] || [ -e "/tmp/.X$unused-lock" ]; do unuse
 for display in "" ":$unused"; do
     no_display "$display"
     lines=$(wc -l <"$WORK/err")
-    { [ "$status" -eq 1 ] && [ "$lines" -eq 1 ] && [ ! -s "$WORK/out" ]; } &&
+    { [ "$status" -eq 1 ] && [ "$lines" -eq 1 ] && grep -q '^pelune: no display: ' "$WORK/err" &&
+        [ ! -s "$WORK/out" ]; } &&
         pass "no display (DISPLAY ${display:-unset}): status 1, one line: $(cat "$WORK/err")" ||
         fail "no display (DISPLAY ${display:-unset}): status $status, $lines lines on stderr: $(cat "$WORK/err")"
 done
