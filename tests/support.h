@@ -7,8 +7,14 @@
 
 #include <string>
 
-#include "keys.h"
 #include "main.h"
+
+// Key events as SDL delivers them.
+SDL_Event key_event(Uint8 type, SDLKey key);
+// Sets general->event to a key-down/key-up (the latch is left as it is).
+void set_key(General* general, Uint8 type, SDLKey key);
+void push_key(Uint8 type, SDLKey key);
+void push_quit();
 
 // A 32-bit ARGB surface in memory, cleared to opaque black.
 SDL_Surface* make_surface(int w, int h);
@@ -16,7 +22,6 @@ SDL_Surface* make_surface(int w, int h);
 SDL_Surface* make_sheet(int w, int h);
 Uint32 sheet_pixel(int x, int y);
 Uint32 pixel_at(SDL_Surface* surface, int x, int y);
-void fill(SDL_Surface* surface, Uint32 colour);
 // True when the screen's w x h block at (dx, dy) is the sheet's block at (sx, sy).
 bool block_drawn(SDL_Surface* screen, int dx, int dy, int sx, int sy, int w, int h);
 

@@ -19,11 +19,11 @@ struct MenuTest : Started {
 // Each slide: 4 px a frame for 120 frames from the frame after the Return, fresh
 // keys ignored to the arriving 121st frame included, the panels home exactly.
 TEST_F(MenuTest, EverySlideTakes121FramesIgnoresKeysAndBringsThePanelsHome) {
-    const int slides[][4] = {
-        {1, 1, -240, MENU_DIFFICULTY},
-        {3, 1, -240, MENU_MAIN},
-        {3, 3, 240, MENU_CREDITS},
-        {0, 3, 240, MENU_MAIN}};  // item, cursor after, main panel's x halfway, state after
+    // item, cursor after, main panel's x halfway, state after
+    // clang-format off
+    const int slides[][4] = {{1, 1, -240, MENU_DIFFICULTY}, {3, 1, -240, MENU_MAIN},
+                             {3, 3, 240, MENU_CREDITS}, {0, 3, 240, MENU_MAIN}};
+    // clang-format on
     for (const auto& [item, cursor, halfway, after] : slides) {
         if (item > 0) move_to(item);
         const int state = menu.state;

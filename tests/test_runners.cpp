@@ -77,13 +77,12 @@ TEST(Sentinel, WarningAndWatchingComeRoundToTheFrame) {
 }
 
 TEST(Sentinel, OnlyAWatchingSentinelCatchesARunnerWhoseFlagIsOne) {
-    const int rows[][7] = {{3, 155, 1, 295, 1, 1, 1},
-                           {3, 154, 1, 296, 1, 0, 0},
-                           {2, 200, 1, 200, 1, 0, 0},
-                           {3, 200, 0, 200, 2, 0, 0},
-                           {3, 200, 1, 100, 1, 1, 0}};
-    for (const auto& [state, x, flag, cpu_x, cpu_flag, caught, cpu_caught] :
-         rows) {  // x and flag of each
+    // clang-format off
+    const int rows[][7] = {{3, 155, 1, 295, 1, 1, 1}, {3, 154, 1, 296, 1, 0, 0},
+                           {2, 200, 1, 200, 1, 0, 0}, {3, 200, 0, 200, 2, 0, 0},
+                           {3, 200, 1, 100, 1, 1, 0}};  // x and flag of each
+    // clang-format on
+    for (const auto& [state, x, flag, cpu_x, cpu_flag, caught, cpu_caught] : rows) {
         Sentinelle s{state, 0, {}, {}, {}};
         Perso perso{};
         Perso_Init(&perso, x, 150);

@@ -20,9 +20,7 @@ for tool in Xvfb xdotool xwininfo import convert compare; do
 done
 
 WORK=$(mktemp -d /tmp/pelune-e2e-XXXXXX)
-XVFB_PID=""
-GAME_PID=""
-WM_PID=""
+XVFB_PID="" GAME_PID="" WM_PID=""
 cleanup() {
     for pid in "$GAME_PID" "$WM_PID" "$XVFB_PID"; do
         [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
@@ -36,9 +34,11 @@ pass() { echo "ok   $*"; }
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 die() { echo "FAIL $*"; exit 1; }
 check() {  # check WHAT COMMAND...: passes when COMMAND holds
-    local what=$1
-    shift
-    if "$@"; then pass "$what"; else fail "$what"; fi
+    if "${@:2}"; then pass "$1"; else fail "$1"; fi
+}
+poll() {  # poll TENTHS COMMAND...: up to TENTHS tenths of a second for COMMAND to hold
+    for _ in $(seq "$1"); do "${@:2}" && return 0; sleep 0.1; done
+    return 1
 }
 
 # ---- The game directory: binary, sheets, sounds, icon; no unlock file ----
@@ -49,17 +49,13 @@ cp -r "$SOURCE_DIR/data/gfx" "$SOURCE_DIR/data/music" "$GAME_DIR/data/"
 cp "$SOURCE_DIR/ico.bmp" "$GAME_DIR/"
 GFX=$GAME_DIR/data/gfx
 UNLOCK=$GAME_DIR/data/dat.dat
-for sheet in menu lvl anim joueur; do
-    [ -f "$GFX/$sheet.png" ] || die "data/gfx/$sheet.png is missing from the repository"
-done
 
 # ---- An X server of our own, on a display number it picks itself ----
 exec 3>"$WORK/display"
 Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
 XVFB_PID=$!
 exec 3>&-
-for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
-[ -s "$WORK/display" ] || die "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+poll 100 test -s "$WORK/display" || die "Xvfb did not start: $(cat "$WORK/xvfb.log")"
 export DISPLAY=":$(head -n1 "$WORK/display")"
 unset SDL_VIDEODRIVER WAYLAND_DISPLAY SDL12COMPAT_WINDOW_SCALING SDL12COMPAT_SCALE_METHOD
 export SDL_AUDIODRIVER=dummy  # no sound card here
@@ -77,39 +73,36 @@ press() {
     sleep 0.1
 }
 
-# The game without a display ("") or on one where no X server runs, status in
-# $status: anything but an answer from the command line alone is status 1.
+# The game without a display ("") or on one where no X server runs, and with no
+# audio device either, status in $status: anything but an answer from the command
+# line alone is status 1, with one line about the display and none about audio.
 no_display() {  # no_display DISPLAY OPTIONS...
     local display=$1
     shift
     status=0
     (cd "$GAME_DIR" && if [ -n "$display" ]; then export DISPLAY=$display; else unset DISPLAY; fi &&
-        exec timeout 10 ./pelune "$@" >"$WORK/out" 2>"$WORK/err") || status=$?
+        SDL_AUDIODRIVER=no-such-driver exec timeout 10 ./pelune "$@" >"$WORK/out" 2>"$WORK/err") ||
+        status=$?
 }
 
+find_window() {  # the game's window, in $WINDOW
+    WINDOW=$(xdotool search --name '^Pelune$' 2>/dev/null | head -n1) && [ -n "$WINDOW" ]
+}
 start_game() {  # start_game OPTIONS...
     (cd "$GAME_DIR" && exec ./pelune "$@" >"$WORK/out" 2>"$WORK/err") &
     GAME_PID=$!
-    WINDOW=""
-    for _ in $(seq 100); do
-        WINDOW=$(xdotool search --name '^Pelune$' 2>/dev/null | head -n1 || true)
-        [ -n "$WINDOW" ] && break
-        sleep 0.1
-    done
-    [ -n "$WINDOW" ] || die "no window captioned Pelune within 10 s; stderr: $(cat "$WORK/err")"
+    poll 100 find_window || die "no window captioned Pelune within 10 s; stderr: $(cat "$WORK/err")"
     # No window manager: give the window the keyboard, and the pointer too.
     xdotool windowfocus "$WINDOW"
     xdotool mousemove --window "$WINDOW" 240 20
     sleep 0.3
 }
 
+game_gone() { ! kill -0 "$GAME_PID" 2>/dev/null; }
 # Escape, then up to 5 s for the game to end: status 0 and nothing on stderr.
 quit_game() {  # quit_game WHICH
     press Escape
-    for _ in $(seq 50); do
-        kill -0 "$GAME_PID" 2>/dev/null || break
-        sleep 0.1
-    done
+    poll 50 game_gone || true
     local status=0
     if kill -0 "$GAME_PID" 2>/dev/null; then status=still-running; else wait "$GAME_PID" || status=$?; fi
     GAME_PID=""
@@ -141,18 +134,6 @@ band() {
     echo "$WORK/band$1.png"
 }
 
-# The band of the level sheet that the screenshot shows most of (of all 12).
-closest_band() {
-    local best=-1 best_count=999999 count
-    for k in $(seq 0 11); do
-        count=$(differing "$1" "$(band "$k")")
-        if [ "$count" -lt "$best_count" ]; then
-            best=$k
-            best_count=$count
-        fi
-    done
-    echo "$best $best_count"
-}
 
 PIXELS=$((480 * 272))
 CLOSE=$((PIXELS / 200))  # what blending may round differently
@@ -179,15 +160,14 @@ wait_for() {
     done
     return 1
 }
-shows_band() {  # the screenshot is closer to band $1 than to any other
-    local seen
-    read -r seen _ < <(closest_band "$WORK/now.png")
-    [ "$seen" = "$1" ]
+shows_band() {  # the screenshot is closer to band $1 than to any other of the 12
+    local k
+    for k in $(seq 0 11); do echo "$(differing "$WORK/now.png" "$(band "$k")") $k"; done >"$WORK/bands"
+    [ "$(sort -s -n -k1,1 "$WORK/bands" | head -n1 | cut -d' ' -f2)" = "$1" ]
 }
 shows_exactly() {  # the screenshot is the picture $1, to blending's rounding
     [ "$(differing "$WORK/now.png" "$1")" -le "$CLOSE" ]
 }
-size_becomes() { for _ in $(seq 30); do window_is "$1" && return 0; sleep 0.1; done; return 1; }
 
 # The menu's background (drawn at random), found in a screenshot of the main
 # panel with item 1 lit; -1 when the screenshot is no such menu.
@@ -214,7 +194,7 @@ for options in "--scale 0" "--scale 9" "--scale 2x" "--scale" "--fast" "--scale 
         pass "$options: status 2, the usage on stderr" || fail "$options: status $status; $(cat "$WORK/err")"
 done
 
-# ---- 1. No display: status 1 and one line on standard error ----
+# ---- 1. No display (nor audio): status 1 and one line on standard error ----
 # SDL falls back to drawing nowhere when it finds no display; the game must not
 # run on unseen (timeout's 124 would say it did).
 unused=$(($(head -n1 "$WORK/display") + 37))
@@ -222,7 +202,8 @@ while [ -e "/tmp/.X11-unix/X$unused" ] || [ -e "/tmp/.X$unused-lock" ]; do unuse
 for display in "" ":$unused"; do
     no_display "$display"
     lines=$(wc -l <"$WORK/err")
-    { [ "$status" -eq 1 ] && [ "$lines" -eq 1 ] && [ ! -s "$WORK/out" ]; } &&
+    { [ "$status" -eq 1 ] && [ "$lines" -eq 1 ] && grep -q '^pelune: no display: ' "$WORK/err" &&
+        [ ! -s "$WORK/out" ]; } &&
         pass "no display (DISPLAY ${display:-unset}): status 1, one line: $(cat "$WORK/err")" ||
         fail "no display (DISPLAY ${display:-unset}): status $status, $lines lines on stderr: $(cat "$WORK/err")"
 done
@@ -287,7 +268,7 @@ shot ending3x
 [ ! -e "$UNLOCK" ] || fail "the unlock file exists before the ending is left"
 
 press Return  # back to the menu, unlocking the bonus level
-for _ in $(seq 20); do [ -e "$UNLOCK" ] && break; sleep 0.1; done
+poll 20 test -e "$UNLOCK" || true
 check "leaving the ending wrote data/dat.dat holding exactly \"1\"" \
     [ "$(od -An -c "$UNLOCK" 2>/dev/null | tr -d ' ')" = 1 ]
 quit_game "first run"
@@ -320,16 +301,16 @@ if command -v openbox >/dev/null; then
     find_menu menu3
     for keys in F11 alt+Return; do
         xdotool key "$keys"
-        check "$keys: fullscreen, 1920x1080" size_becomes 1920x1080
+        check "$keys: fullscreen, 1920x1080" poll 30 window_is 1920x1080
         xdotool key "$keys"
-        check "$keys again: back to the 1440x816 window" size_becomes 1440x816
+        check "$keys again: back to the 1440x816 window" poll 30 window_is 1440x816
     done
     sleep 0.3
     check "the game saw neither F11 nor Alt+Return: the menu is as it was" \
         wait_for 2 shows_exactly "$(menu_screen "$BG" 272)"
     quit_game "fullscreen run"
     start_game --fullscreen
-    check "--fullscreen: the window covers the screen" size_becomes 1920x1080
+    check "--fullscreen: the window covers the screen" poll 30 window_is 1920x1080
     quit_game "--fullscreen run"
 else
     echo "skip fullscreen checks: no window manager (openbox) installed"
