@@ -30,19 +30,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-mkdir -p "$WORK/game/data"
-cp "$GAME_BINARY" "$WORK/game/pelune"
-cp -r "$SOURCE_DIR/data/gfx" "$SOURCE_DIR/data/music" "$WORK/game/data/"
-cp "$SOURCE_DIR/ico.bmp" "$WORK/game/"
-
-exec 3>"$WORK/display"
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-XVFB_PID=$!
-exec 3>&-
-for _ in $(seq 300); do [ -s "$WORK/display" ] && break; sleep 0.1; done
-[ -s "$WORK/display" ] || { echo "Xvfb did not start within 30 s" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$WORK/display")"
-export SDL_AUDIODRIVER=dummy
+. "$(dirname "$0")/xvfb_game.sh"
+copy_game "$GAME_BINARY" "$SOURCE_DIR" "$WORK/game"
+start_xvfb "$WORK"
 export XDG_RUNTIME_DIR=$WORK/xdg
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset SDL_VIDEODRIVER

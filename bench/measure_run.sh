@@ -41,22 +41,17 @@ cleanup() {
 trap cleanup EXIT
 
 # The game runs from a folder of its own, so its unlock file stays there.
-mkdir -p "$WORK/game/data" "$WORK/floor"
-cp "$GAME_BINARY" "$WORK/game/pelune"
-cp -r "$DATA_DIR/data/gfx" "$DATA_DIR/data/music" "$WORK/game/data/"
-cp "$DATA_DIR/ico.bmp" "$WORK/game/"
+. "$SOURCE_DIR/bench/xvfb_game.sh"
+copy_game "$GAME_BINARY" "$DATA_DIR" "$WORK/game"
+mkdir -p "$WORK/floor"
 cp "$FLOOR" "$WORK/floor/pelune_floor"
-
-exec 3>"$WORK/display"
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-XVFB_PID=$!
-exec 3>&-
-for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$WORK/display")"
-export SDL_AUDIODRIVER=dummy
+start_xvfb "$WORK"
 export XDG_RUNTIME_DIR=$WORK/xdg
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset SDL_VIDEODRIVER
+# Both at the same window scale: 1 unless exported by hand (the game's own
+# default would fit the 1920x1080 screen at 3x, the floor knows no scaling).
+export SDL12COMPAT_WINDOW_SCALING=${SDL12COMPAT_WINDOW_SCALING:-1}
 TICKS=$(getconf CLK_TCK)
 
 cpu_ticks() {  # utime + stime of a process, in clock ticks
