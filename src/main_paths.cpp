@@ -75,12 +75,16 @@ static void player_unlock(const DataSearch* search, DataPlace* place) {
     format(place->unlock, sizeof place->unlock, "%s", UNLOCK_PATH);
 }
 
+// Where an installed executable's data lies: <exe_dir>/<exe_to_data>.
+static bool data_beside_exe(const DataSearch* search, char* out, size_t size) {
+    return set(search->exe_dir) && set(search->exe_to_data) &&
+           format(out, size, "%s/%s", search->exe_dir, search->exe_to_data);
+}
+
 // The installed data folder, found from the executable or the configured prefix.
 static bool is_install_dir(const DataSearch* search, const char* dir) {
     char relative[4096];
-    return (set(search->exe_dir) && set(search->exe_to_data) &&
-            format(relative, sizeof relative, "%s/%s", search->exe_dir, search->exe_to_data) &&
-            same_dir(dir, relative)) ||
+    return (data_beside_exe(search, relative, sizeof relative) && same_dir(dir, relative)) ||
            same_dir(dir, search->install_dir);
 }
 
@@ -104,9 +108,7 @@ bool Data_Find(const DataSearch* search, DataPlace* place) {
     }
     char relative[4096];
     const bool installed =
-        (set(search->exe_dir) && set(search->exe_to_data) &&
-         format(relative, sizeof relative, "%s/%s", search->exe_dir, search->exe_to_data) &&
-         try_dir(place, relative)) ||
+        (data_beside_exe(search, relative, sizeof relative) && try_dir(place, relative)) ||
         try_dir(place, search->install_dir);
     if (installed) player_unlock(search, place);
     return installed;
