@@ -107,7 +107,7 @@ bool Game_Start(Game* game, const Launch* launch) {
     game->menu.sheet = Sheets_Take(&sheets, SHEET_MENU);
     game->general.level_sheet = Sheets_Take(&sheets, SHEET_LEVEL);
     General_Init(&game->general);
-    game->general.unlock_path = launch->unlock_path != nullptr ? launch->unlock_path : UNLOCK_PATH;
+    game->general.unlock_path = launch->unlock_path;  // null: the unlock code's default
     read_unlock(&game->general);
     Anim_Init(&game->anim);
     game->anim.sheet = Sheets_Take(&sheets, SHEET_ANIM);

@@ -67,7 +67,7 @@ struct General {
     Sprite bars[BAR_COUNT];
     int bar_down[BAR_COUNT];  // 1 moving down, 0 moving up
     int unlock;               // 1 once the game has been finished: the bonus level is open
-    const char* unlock_path;  // the unlock file (UNLOCK_PATH unless the launch chose one)
+    const char* unlock_path;  // the unlock file chosen by the launch; null: UNLOCK_PATH
     char unlock_text[2];
     FILE* unlock_file;  // open only inside the call that reads or writes it
 };
