@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # ./dev.sh run [OPTIONS] installs what is missing, builds and starts the game
 #                  (build/pelune, with the data of this checkout)
 # ./dev.sh test    installs what is missing, builds and runs every test, then

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // pelune_bench: the cost of one frame's drawing and rules, on the real sheets,
 // into a 480x272x32 surface laid out like the display. No flip: that is the
 // display's share, measured on the real program (bench/measure_run.sh).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libpelune_flip_probe.so: loaded into the real game with LD_PRELOAD, it
 // notes when every SDL_Flip returns, without a change to the game. At exit it
 // writes to the file named by PELUNE_FLIP_LOG: the wall-clock time of the

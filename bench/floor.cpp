@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // pelune_floor: the least a program on this library stack can do with the
 // game's window. It opens the same 480x272x32 double-buffered window, blits
 // one full-screen opaque picture and flips, 60 times a second, until Escape,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libpelune_input_probe.so: loaded into the real game with LD_PRELOAD, it notes
 // the wall-clock time (ns since the epoch) of every flip and of every key-down
 // the game polls, without a change to the game. At exit it writes them to the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The real program under an X server of its own (Xvfb, 1920x1080, the size of
 # a common desktop): how soon a key is acted on after a burst of mouse motion,
 # and the CPU share while idle on the menu at the default scale beside 1x.

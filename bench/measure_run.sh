@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The real game beside the floor (bench/floor.cpp: the same window, one
 # full-screen picture flipped at 60 Hz, nothing else), under one X server of
 # their own (Xvfb), one after the other, RUNS times each. Each run: start-up to

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Sourced by the measuring scripts: the game in a folder of its own (so its
 # unlock file stays there) and an X server of their own.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The process entry point. SDL 1.2 has no entry shim on Linux, so main runs the
 // game's entry function itself and shuts SDL down after it.
 //

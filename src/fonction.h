@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Race rules (runners, sentinels, race flow), the preparation of the level
 // records, the screen effects, the sound bank and the unlock file.
 #ifndef PELUNE_FONCTION_H

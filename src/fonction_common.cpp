@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers shared by the rules: random draws, key tests, drawing a sprite.
 #include <cstdlib>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The screen effects: the starting places of the General record, the bonus
 // level's falling glyphs, the race levels' sweeping bars and the rain.
 #include "fonction.h"

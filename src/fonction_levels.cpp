@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Preparing the level records from the level table, before each game.
 #include "fonction.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The flow of one race: curtain and countdown, false start, finish line and the
 // won / lost banners, pause, and the win key.
 #include "fonction.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two runners: start points, drawing and the running cycle, the player's
 // step and false-start penalty, the computer's nerve, and the ground's slopes.
 #include "fonction.h"

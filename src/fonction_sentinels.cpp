@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sentinels: set-up from the pole, the idle / warning / watching clock, the
 // catch test and the drawing.
 #include "fonction.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sound bank: one looping music track and nine chunks, each started once
 // per stretch of play through its played-once flag.
 #include <cstdio>

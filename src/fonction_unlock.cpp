@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The unlock file: one decimal digit that remembers whether the game has been
 // finished once, which opens the bonus level for good.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The race-level frame, shared by levels 1-9 and the bonus level and driven by
 // the level table, and the ending screen.
 #include "jeu.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The race-level frames, the ending and the bonus level.
 #ifndef PELUNE_JEU_H
 #define PELUNE_JEU_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The entry function, the main loop and the quit test.
 #include "main.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pelune: the game records, the run flag and the main loop.
 //
 // Every piece of game state lives in one of these records (or in `continuer`).

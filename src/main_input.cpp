@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The event intake: keys, the quit request and the gamepad, one event a turn.
 #include <initializer_list>
 

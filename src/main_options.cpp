@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line, and the window's scale and fullscreen.
 #include <cstdlib>
 #include <cstring>

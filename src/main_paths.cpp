@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the game's data lives, and where the player's unlock is kept. The game
 // opens its files by relative names ("data/gfx/menu.png"), so start-up makes the
 // data directory the working directory.

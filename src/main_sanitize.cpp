@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sanitizer settings built into the sanitizer build's programs (the game and
 // its tests), so they quit with status 0 the same from ctest and by hand.
 // Compiled only with PELUNE_SANITIZE. Only leaks made inside the libraries are

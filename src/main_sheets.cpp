@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sprite sheets on their way in, and the drawing back end. Each sheet is
 // checked against the layout the game cuts from it by its PNG header alone, so
 // a huge picture is refused before it costs memory; then the four are decoded

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The title menu: a random background, three panels that slide sideways along
 // the bottom of the screen, and the full-screen page.
 #include "menu.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The title menu: random background, sliding panels, cursor, difficulty choice,
 // the full-screen "how to play" page, credits and quit.
 #ifndef PELUNE_MENU_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's data tables: every level's numbers and the layout of the sprite
 // sheets. The game code and the asset generator (tools/) both read them, so the
 // art always matches the rules. Plain data, no SDL.

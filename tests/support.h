@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test helpers: in-memory surfaces and labelled sheets, a throw-away game
 // directory, and the real game driven through its loop.
 #ifndef PELUNE_TEST_SUPPORT_H

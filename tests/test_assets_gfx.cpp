@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The generated pictures in data/gfx, ico.bmp and icons/: the committed files are
 // what the generator draws, every picture the game cuts from a sheet is there,
 // the icons have clear corners, and the level art stands the runners and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The generated sounds in data/music: the committed files are what the generator
 // makes, the game's mixer settings load them as they are, they play cleanly (no
 // click, a music loop without a seam) and no jingle can clip over the music.

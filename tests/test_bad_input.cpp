@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bad input through the real start-up and loop: unlock files of every kind and
 // whatever a shared or damaged install may hold at their names, missing or
 // broken sheets and sounds, no audio device. Each row is played as far as it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The screen effects: General's starting places, the falling glyphs, the rain and
 // the sweeping bars, drawn on an in-memory screen from sheets that name their pixels.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's own sheet loading (PNG decoded straight into the display's pixel
 // order, on worker threads) draws every frame exactly as sheets loaded with
 // SDL_image and converted with SDL_DisplayFormatAlpha do.

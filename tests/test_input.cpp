@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The event intake through the real loop: unread events and the gamepad (F11
 // and Alt+Return, on a real window, and real mouse moves in run_e2e.sh).
 #include <dlfcn.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The level design, written out here apart from the game's own table, checked on
 // the prepared records and through the real level frames; the ending.
 #include <sstream>

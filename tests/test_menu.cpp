@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The title menu through the real loop.
 #include "fonction.h"
 #include "menu.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Random play through the real loop: events of every kind pushed as they come
 // (several in a turn, or none), across every scene, with the records checked
 // after every turn. A quit from the menu ends a run and a new one starts, so the

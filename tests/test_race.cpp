@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The flow of one race through the real loop: the intro, false starts, the
 // banners and their keys, the pause and the music, the win key.
 #include <algorithm>

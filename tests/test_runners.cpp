@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The runners and the sentinels: the computer's nerve and caution, the player's
 // step and moved flag, the slide of difficulty 1, the sentinel clock and catch.
 #include "fonction.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game shell: the sound bank's guard, the key latch, the quit test and the
 // rain key, through the real main loop with pushed events.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The asset generator: draws every picture and synthesises every sound the game
 // loads, deterministically, from the game's own tables.
 #ifndef PELUNE_TOOLS_ASSETS_H

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Non-blank, non-comment lines of the game and its tools against those of the
 # tests, over the files git tracks. The code is the C++ files (.cpp, .h) under
 # src/ and tools/; the tests are every file under tests/, scripts and CMake

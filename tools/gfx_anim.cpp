@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The anim sheet: countdown lights, the banners drawn over the race, the
 // curtain slat and the rain drop.
 #include <cmath>

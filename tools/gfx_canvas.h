@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drawing kit of the art generator: an RGBA image, a few shapes, masks for text
 // and outlines, ordered dithering, a seeded random source and the PNG writer.
 // Everything is integer or plain float arithmetic, so a run draws the same bytes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's bitmap font: 5x7 capitals and digits, lower case with descenders
 // (9 rows a line), drawn here pixel by pixel. Titles are the same letters
 // enlarged, rounded with Scale2x, outlined and shaded.

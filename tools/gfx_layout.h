@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the art puts what the game's tables leave open: the runner's feet in its
 // frame, and the ground drawn under them. The level art and its tests read these.
 #ifndef PELUNE_TOOLS_GFX_LAYOUT_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The level sheet: each race level's scene drawn over the ground its table
 // gives, the sentinel's pole, heads and gaze, the two endings, the bonus level,
 // the falling glyphs and the sweeping bars.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The menu sheet: the "how to play" page, four title backgrounds and the
 // panels that slide along the bottom of the screen.
 #include "gfx_font.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one palette every picture of the game is drawn with. Scenes pick their
 // colours from these ramps (dark to light), so the levels, menus and banners
 // read as one game.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The runners: a 16-frame running cycle per row, the player on row 0 and one
 // differently dressed rival per level below; and the window icon.
 #include <algorithm>

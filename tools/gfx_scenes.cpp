@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gfx_scenes.h"
 
 #include <algorithm>

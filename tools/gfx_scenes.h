@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scenes behind the races: sky, scenery and the ground the runners tread,
 // shared by the level backgrounds, the menu backgrounds and the endings.
 #ifndef PELUNE_TOOLS_GFX_SCENES_H

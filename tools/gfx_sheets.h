@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The pictures the generator draws, one function per sheet, plus the pieces
 // that more than one sheet shows (the runner, the sentinel).
 #ifndef PELUNE_TOOLS_GFX_SHEETS_H

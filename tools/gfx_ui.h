@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Interface pieces shared by the menus and the banners: framed plaques, key
 // caps and the title lettering.
 #ifndef PELUNE_TOOLS_GFX_UI_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes every picture the game loads: the four sprite sheets and the icon.
 #include <SDL.h>
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Mutation measurement of the fast tests (not run by CI).
 
 Applies each fault below to src/ one at a time, rebuilds the test binary,

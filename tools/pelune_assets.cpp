@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // pelune_assets [ROOT]: writes every data file of the game and its desktop icons
 // under ROOT (default: .).
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the game's sounds: the music as Ogg Vorbis, the chunks as 16-bit WAV,
 // both at the mixer's 22050 Hz stereo.
 #include <sndfile.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The nine sound chunks: short phrases on the music's voices, in its key of C
 // and, where they have a beat, at its tempo (a sixteenth is 0.1 s).
 #include "sound_pieces.h"

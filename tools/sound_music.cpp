@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The music track, written bar by bar like a tracker pattern: C major at 150
 // beats a minute, 60 bars (96 s): an intro groove, the theme, the theme again
 // with a harmony line, a lighter middle part, a half-time bridge in A minor, a

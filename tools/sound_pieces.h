@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's music and sound chunks, each rendered into a buffer ready to write.
 #ifndef PELUNE_TOOLS_SOUND_PIECES_H
 #define PELUNE_TOOLS_SOUND_PIECES_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The chip synthesiser behind the game's music and sound chunks.
 #include "sound_synth.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The generator's little chip synthesiser: band-limited pulse, triangle and
 // noise voices with simple envelopes, mixed into a stereo float buffer, plus
 // the drum kit and the helpers that read note lines written tracker-style.

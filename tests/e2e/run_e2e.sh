@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The real pelune executable, end to end: in an X server of its own (a
 # 1920x1080 screen), driven by key presses and mouse motion as a player makes
 # them, watched through its console output, its window, screenshots compared

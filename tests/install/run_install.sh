@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # cmake --install into a throw-away DESTDIR, as a player's machine gets it: the
 # files laid out, the desktop entry and metainfo valid, the installed game
 # started from elsewhere loads everything, a whole game through the install

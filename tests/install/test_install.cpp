@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the game looks for its data, in order, and where an installed game
 // keeps the player's unlock.
 #include <gtest/gtest.h>

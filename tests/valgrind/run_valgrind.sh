@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # valgrind over the real pelune with SDL's dummy video and audio drivers: its
 # start-up, a few hundred turns of the title menu, and the shut-down that
 # SIGTERM starts (SDL turns the signal into a quit event: the loop ends and
