@@ -31,6 +31,10 @@ void blit_at_position(SDL_Surface* sheet, Sprite* sprite, SDL_Surface* screen);
 // ---- Runners ----
 constexpr int RUNNER_MAX_X = 452;
 constexpr int MALUS_FRAMES = 100;
+// A caught player blinks this long at the respawn point: shown and hidden in
+// turns of CATCH_BLINK_STEP frames.
+constexpr int CATCH_BLINK_FRAMES = FRAMES_PER_SECOND / 2;
+constexpr int CATCH_BLINK_STEP = 5;
 
 // Both runners on a start point (the computer 5 px higher); per-race state cleared.
 void Perso_Init(Perso* perso, int x, int y);
@@ -61,7 +65,8 @@ void Init_boule(Sentinelle* senti);
 void Init_vision(Sentinelle* senti, int sx, int sy);
 // Race frame: advances the sentinel's clock and sets its state from it.
 void vision_sys(int base, Sentinelle* senti);
-// Race frame: while watching, sends a moving runner in from..to back to the respawn point.
+// Race frame: while watching, sends a moving runner in from..to back to the
+// respawn point; a player sent back starts blinking (Perso.blink).
 void check_if_see(Sentinelle* senti, Perso* perso, int from, int to, int respawn_x, int respawn_y);
 // Every level frame: pole, then head (one draw behind the state) or cone.
 void blit_sentinelle(Sentinelle* senti, SDL_Surface* screen, General* general);
@@ -74,6 +79,8 @@ void intro_anim(Perso* perso, General* general, Niveau* niveau, Anim* anim, SDL_
 // Every level frame: the finish line, then the won or lost banner and its key.
 void check_who_win(General* general, Perso* perso, Niveau* niveau, Anim* anim, SDL_Surface* screen,
                    Menu* menu, int next_x, int next_y, Sons* sons);
+// Pauses a race as Space does: the music stops, the pause jingle sounds.
+void Pause_Race(Niveau* niveau, Sons* sons);
 // Every level frame: Space pauses and resumes, Return in a pause goes to the menu.
 void Paused(Menu* menu, General* general, Sons* sons, Niveau* niveau, Anim* anim,
             SDL_Surface* screen);
@@ -111,7 +118,10 @@ void Blit_BarreEffet(General* general, SDL_Surface* screen);
 void Blit_Pluie(General* general, Anim* anim, SDL_Surface* screen);
 
 // ---- Sound bank ----
-// Loads the music and the nine chunks (printing "OK" part-way), clears the flags.
+// Race frame, after the catch tests: the caught jingle for a player sent back
+// in this frame (again at every catch).
+void Play_Caught(Perso* perso, Sons* sons);
+// Loads the music and the ten chunks (printing "OK" part-way), clears the flags.
 void Sons_Init(Sons* sons);
 // Starts `chunk` once: only while *played is 0, which it then sets.
 void PlayWav(Mix_Chunk* chunk, int* played);

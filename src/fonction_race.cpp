@@ -13,6 +13,9 @@ static constexpr int COUNT_AFTER_CURTAIN = 21;
 // Countdown pictures change every 70 frames of `count`; the race starts at 280.
 static constexpr int COUNT_STEP = 70;
 static constexpr int COUNT_START = 4 * COUNT_STEP;
+// Right counts as a false start only while 3, 2 or 1 shows: up to the count in
+// which GO! is chosen, since a picture shows from the frame after its count.
+static constexpr int COUNT_LAST_FALSE_START = 3 * COUNT_STEP;
 
 // Where the runners wait for the next game after a lost race.
 static constexpr int LOST_RESTART_X = 0;
@@ -90,7 +93,7 @@ static void countdown(Perso* perso, General* general, Niveau* niveau, Anim* anim
         anim->countdown.src.x = static_cast<Sint16>(ANIM_FALSE_START.x);
         anim->countdown.src.y = static_cast<Sint16>(ANIM_FALSE_START.y);
     }
-    if (key_fresh(general, KEY_RIGHT)) perso->malus = 1;
+    if (anim->count <= COUNT_LAST_FALSE_START && key_fresh(general, KEY_RIGHT)) perso->malus = 1;
 }
 
 void intro_anim(Perso* perso, General* general, Niveau* niveau, Anim* anim, SDL_Surface* screen,
@@ -124,7 +127,14 @@ void check_who_win(General* general, Perso* perso, Niveau* niveau, Anim* anim, S
     } else if (niveau->outcome == OUTCOME_LOST) {
         PlayWav(sons->gameover, &sons->played_gameover);
         blit_at_position(anim->sheet, &anim->lose, screen);
-        if (key_fresh(general, KEY_SPACE)) {
+        if (key_fresh(general, KEY_RETURN)) {
+            // Try again: the same level at the same difficulty, from its curtain.
+            const LevelRow* row = level_row(general->level);
+            Anim_Init(anim);
+            Perso_Init(perso, row->start_x, row->start_y);
+            Niveau_Prepare(niveau, row);
+            PlayedSong_Init(sons);
+        } else if (key_fresh(general, KEY_SPACE)) {
             Menu_Init(menu);
             Perso_Init(perso, LOST_RESTART_X, START_Y_MENU);
             General_Init(general);
@@ -135,15 +145,19 @@ void check_who_win(General* general, Perso* perso, Niveau* niveau, Anim* anim, S
     }
 }
 
+void Pause_Race(Niveau* niveau, Sons* sons) {
+    Mix_PauseMusic();
+    niveau->paused = 1;
+    PlayWav(sons->pause, &sons->played_pause);
+}
+
 void Paused(Menu* menu, General* general, Sons* sons, Niveau* niveau, Anim* anim,
             SDL_Surface* screen) {
     (void)menu;
     // During the race and on the won banner; not in the intro, not after a loss.
     if (key_fresh(general, KEY_SPACE) && niveau->outcome != OUTCOME_LOST && niveau->started == 1) {
         if (niveau->paused == 0) {
-            Mix_PauseMusic();
-            niveau->paused = 1;
-            PlayWav(sons->pause, &sons->played_pause);
+            Pause_Race(niveau, sons);
         } else if (niveau->paused == 1) {
             Mix_ResumeMusic();
             niveau->paused = 0;

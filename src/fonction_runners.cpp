@@ -43,6 +43,7 @@ void Perso_Init(Perso* perso, int x, int y) {
     perso->frame = 0;
     perso->malus = 0;
     perso->malus_timer = 0;
+    perso->blink = 0;
 }
 
 void Replace_position(Niveau* niveau, Perso* perso) {
@@ -67,7 +68,11 @@ void perso_anim(Perso* perso, SDL_Surface* screen, General* general) {
     // Drawn on the rectangles as Replace_position left them; the blit clips them,
     // which is what the slopes read afterwards.
     SDL_BlitSurface(perso->sheet, &perso->cpu.src, screen, &perso->cpu.dest);
-    SDL_BlitSurface(perso->sheet, &perso->player.src, screen, &perso->player.dest);
+    // A caught player blinks: hidden at once, then shown and hidden in turns.
+    if (perso->blink == 0 || ((perso->blink - 1) / CATCH_BLINK_STEP) % 2 == 0) {
+        SDL_BlitSurface(perso->sheet, &perso->player.src, screen, &perso->player.dest);
+    }
+    if (perso->blink > 0) perso->blink -= 1;
     perso->frame += 1;
     if (perso->frame >= RUNNER_FRAMES) perso->frame = 0;
     // Chosen now, shown next frame.

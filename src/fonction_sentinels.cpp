@@ -66,6 +66,7 @@ void check_if_see(Sentinelle* senti, Perso* perso, int from, int to, int respawn
     if (perso->player.aux1 == MOVING && in_range(perso->player.x, from, to)) {
         perso->player.x = respawn_x;
         perso->player.y = respawn_y;
+        perso->blink = CATCH_BLINK_FRAMES;
     }
 }
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The sound bank: one looping music track and nine chunks, each started once
+// The sound bank: one looping music track and ten chunks, each started once
 // per stretch of play through its played-once flag.
 #include <cstdio>
 
@@ -31,6 +31,7 @@ void Sons_Init(Sons* sons) {
     std::fflush(stdout);
     sons->pause = load_chunk("data/music/pause.wav", audio_open);
     sons->levelwin = load_chunk("data/music/levelwin.wav", audio_open);
+    sons->caught = load_chunk("data/music/caught.wav", audio_open);
     PlayedSong_Init(sons);
 }
 
@@ -51,4 +52,11 @@ void PlayedSong_Init(Sons* sons) {
     sons->played_earlystart = 0;
     sons->played_pause = 0;
     sons->played_levelwin = 0;
+    sons->played_caught = 0;
+}
+
+void Play_Caught(Perso* perso, Sons* sons) {
+    if (perso->blink != CATCH_BLINK_FRAMES) return;
+    sons->played_caught = 0;  // every catch is heard
+    PlayWav(sons->caught, &sons->played_caught);
 }

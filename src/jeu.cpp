@@ -17,7 +17,7 @@ static void step_sentinels(const LevelRow* row, Niveau* niveau) {
 
 // The race rules, in their fixed order; they run only in a race frame.
 static void run_rules(const LevelRow* row, Niveau* niveau, General* general, Anim* anim,
-                      Perso* perso, SDL_Surface* screen) {
+                      Perso* perso, SDL_Surface* screen, Sons* sons) {
     check_malus(general, perso, anim, screen);
     if (row->vision_order == VisionOrder::BeforeStop) step_sentinels(row, niveau);
     stop_cpu(general, perso, niveau);
@@ -29,6 +29,7 @@ static void run_rules(const LevelRow* row, Niveau* niveau, General* general, Ani
     }
     // Level 1 steps its sentinel after the catch test, which so sees last frame's state.
     if (row->vision_order == VisionOrder::AfterCatch) step_sentinels(row, niveau);
+    Play_Caught(perso, sons);
     for (int i = 0; i < row->segment_count; ++i) {
         follow_the_line(general, perso, row->segments[i].from, row->segments[i].to,
                         row->segments[i].dy);
@@ -65,7 +66,7 @@ static void level_frame(const LevelRow* row, Niveau* niveau, General* general, S
     perso_anim(perso, screen, general);
     if (!row->glyph_field) Blit_BarreEffet(general, screen);
     intro_anim(perso, general, niveau, anim, screen, sons);
-    if (race_frame(niveau)) run_rules(row, niveau, general, anim, perso, screen);
+    if (race_frame(niveau)) run_rules(row, niveau, general, anim, perso, screen, sons);
     if (row->end == LevelEnd::BonusRoute) {
         Paused(menu, general, sons, niveau, anim, screen);
         bonus_route(row, niveau, general, screen, anim, perso, menu, sons);

@@ -171,7 +171,8 @@ void Game_Stop(Game* game) {
     game->sons.music = nullptr;
     Mix_Chunk** chunks[] = {&game->sons.theme,      &game->sons.gameover, &game->sons.count1,
                             &game->sons.count2,     &game->sons.count3,   &game->sons.start,
-                            &game->sons.earlystart, &game->sons.pause,    &game->sons.levelwin};
+                            &game->sons.earlystart, &game->sons.pause,    &game->sons.levelwin,
+                            &game->sons.caught};
     for (Mix_Chunk** chunk : chunks) {
         if (*chunk != nullptr) Mix_FreeChunk(*chunk);
         *chunk = nullptr;

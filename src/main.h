@@ -104,6 +104,7 @@ struct Perso {
     int frame;           // running animation, 0-15
     int malus;           // 1 while the false-start penalty runs
     int malus_timer;     // race frames of penalty served
+    int blink;           // frames left of the player's blinking after a catch
 };
 
 struct Sentinelle {
@@ -146,6 +147,8 @@ struct Sons {
     int played_earlystart;
     int played_pause;
     int played_levelwin;
+    Mix_Chunk* caught;  // a sentinel sent the player back
+    int played_caught;
 };
 
 // The gamepad seen as keys. Every stick, hat and button that means a key

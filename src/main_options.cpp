@@ -10,8 +10,8 @@ namespace {
 constexpr int DESKTOP_SHARE_PERCENT = 85;  // the most of the desktop a window takes
 
 const char USAGE[] =
-    "Usage: pelune [--scale N] [--fullscreen | --windowed]\n"
-    "       pelune --help | --version\n";
+    "Usage: pelune [--scale N] [--fullscreen | --windowed] [--fill]\n"
+    "       pelune -h | --help | -V | --version\n";
 
 const char HELP[] =
     "\n"
@@ -22,14 +22,19 @@ const char HELP[] =
     "                (default: the largest that fits the screen)\n"
     "  --fullscreen  start on the whole screen (picture in proportion, black bars)\n"
     "  --windowed    start in a window (the default)\n"
-    "  --help        show this help and exit\n"
-    "  --version     show the version and exit\n"
+    "  --fill        fullscreen fills the screen (default: the largest whole\n"
+    "                scale that fits, black borders around it)\n"
+    "  -h, --help    show this help and exit\n"
+    "  -V, --version show the version and exit\n"
     "\n"
     "Keys (gamepad):\n"
     "  Up, Down (D-pad, left stick)       move the highlight in the menu\n"
     "  Return (A, Start)                  choose; next level; back to the menu\n"
     "  Right arrow, held (D-pad, stick)   run; let go of it before Space or Backspace\n"
     "  Space (B)                          pause and resume; back to the menu when lost\n"
+    "  Return on the lost banner          try the level again\n"
+    "  M                                  sound off or on\n"
+    "  -, + (keypad too)                  volume down, up\n"
     "  Backspace                          win the level at once\n"
     "  Left Ctrl (Back)                   rain on or off\n"
     "  F11, Alt+Return                    window or fullscreen\n"
@@ -53,11 +58,11 @@ int bad_option(FILE* err, const char* why, const char* what) {
 int Launch_Parse(Launch* launch, int argc, char* argv[], FILE* out, FILE* err) {
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
-        if (std::strcmp(arg, "--help") == 0) {
+        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
             std::fprintf(out, "%s%s", USAGE, HELP);
             return 0;
         }
-        if (std::strcmp(arg, "--version") == 0) {
+        if (std::strcmp(arg, "--version") == 0 || std::strcmp(arg, "-V") == 0) {
             std::fprintf(out, "pelune %s\n", PELUNE_VERSION);
             return 0;
         }

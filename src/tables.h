@@ -30,6 +30,20 @@ constexpr SheetRect ANIM_LOST = {690, 131, 345, 131};
 constexpr SheetRect ANIM_FALSE_START = {1035, 131, 345, 131};
 constexpr SheetRect ANIM_CURTAIN = {0, 262, 480, 20};
 constexpr SheetRect ANIM_DROP = {480, 262, 9, 9};
+// The volume picture: a plate with a speaker, one notch per step (lit up to the
+// volume), and the speaker struck through while muted.
+constexpr SheetRect ANIM_VOLUME_PLATE = {490, 262, 110, 20};
+constexpr SheetRect ANIM_VOLUME_LIT = {602, 262, 8, 12};
+constexpr SheetRect ANIM_VOLUME_DIM = {612, 262, 8, 12};
+constexpr SheetRect ANIM_VOLUME_MUTED = {622, 262, 18, 14};
+constexpr int VOLUME_STEPS = 8;
+constexpr int VOLUME_NOTCH_X = 27;  // in the plate: the first notch, then one every 10 px
+constexpr int VOLUME_NOTCH_PITCH = 10;
+constexpr int VOLUME_NOTCH_Y = 4;
+constexpr int VOLUME_SPEAKER_X = 5;  // in the plate: where the struck-through speaker goes
+constexpr int VOLUME_SPEAKER_Y = 3;
+constexpr int VOLUME_SCREEN_X = 480 - ANIM_VOLUME_PLATE.w - 6;  // the plate on screen, top right
+constexpr int VOLUME_SCREEN_Y = 6;
 constexpr int BANNER_X = 62;  // every banner is drawn here
 constexpr int BANNER_Y = 71;
 constexpr int ANIM_SHEET_W = 1380;

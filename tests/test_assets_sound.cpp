@@ -21,7 +21,7 @@ const std::pair<const char*, Mix_Chunk* Sons::*> CHUNKS[] = {
     {"pelune.wav", &Sons::theme}, {"3.wav", &Sons::count3}, {"2.wav", &Sons::count2},
     {"1.wav", &Sons::count1}, {"start.wav", &Sons::start}, {"pause.wav", &Sons::pause},
     {"earlystart.wav", &Sons::earlystart}, {"levelwin.wav", &Sons::levelwin},
-    {"gameover.wav", &Sons::gameover}};
+    {"gameover.wav", &Sons::gameover}, {"caught.wav", &Sons::caught}};
 // clang-format on
 
 std::string committed(const std::string& name) {

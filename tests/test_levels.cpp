@@ -161,7 +161,7 @@ TEST_F(Levels, ALostOrLeftLevelStartsAfreshInTheNextGame) {
         Niveau* level2 = race(2, 10, 71);
         turns(30);
         game.perso.cpu.x = lost ? 436 : 0;
-        press(lost ? KEY_RETURN : KEY_SPACE);  // Return does nothing on the lost banner
+        press(lost ? KEY_RETURN : KEY_SPACE);  // Return in the frame of the loss does nothing
         EXPECT_TRUE(game.general.screen == SCREEN_PLAY && level2->outcome == lost &&
                     level2->paused == 1 - lost);
         press(lost ? KEY_SPACE : KEY_RETURN);

@@ -37,21 +37,48 @@ TEST_F(Race, TheIntroRunsToTheFrameAndARightHeldSinceTheCurtainIsNoFalseStart) {
     }
 }
 
-TEST_F(Race, AFalseStartSilencesTheRestOfTheCountdownAndCostsAHundredRaceFrames) {
-    for (const auto& [at, heard] : {std::pair{138, 1}, {183, 2}, {300, 3}, {393, 4}}) {
+// Right pressed in frame `at` and held: a false start only while 3, 2 or 1 shows
+// (frames 138 to 323); otherwise the player runs from the first race frame, 393.
+TEST_F(Race, OnlyRightWhile321ShowsIsAFalseStartWhichSilencesTheRestAndCostsAHundredFrames) {
+    for (const auto& [at, heard] :
+         {std::pair{137, 4}, {138, 1}, {183, 2}, {323, 4}, {324, 4}, {393, 4}}) {
+        const bool early = at >= 138 && at <= 323;
         game.general.screen = SCREEN_MENU;  // a new game: level 1's first frame
         turn(SDL_KEYUP, KEY_RIGHT);
         press(KEY_RETURN);
         turns(at - 2);
         turn(SDL_KEYDOWN, KEY_RIGHT);  // in frame `at`, and held
-        turns(491 - at);
-        EXPECT_TRUE(p.player.x == -15 && p.malus == 1) << at << ": no step before frame 492";
+        turns(393 - at);
+        EXPECT_EQ(p.player.x, early ? -15 : -14) << at << ": after frame 393";
+        turns(98);
+        EXPECT_TRUE(p.player.x == (early ? -15 : 84) && p.malus == early) << at << ": frame 491";
         turns(1);
-        EXPECT_TRUE(p.player.x == -14 && p.malus == 0 && s.played_count3 == 1 &&
+        EXPECT_TRUE(p.player.x == (early ? -14 : 85) && p.malus == 0 && s.played_count3 == 1 &&
                     s.played_count2 == (heard > 1) && s.played_count1 == (heard > 2) &&
-                    s.played_start == (heard > 3) && s.played_earlystart == (at < 393))
+                    s.played_start == (heard > 3) && s.played_earlystart == early)
             << at;
     }
+}
+
+TEST_F(Race, OnTheLostBannerReturnTriesTheSameLevelAgainAndSpaceLeavesForTheMenu) {
+    for (const SDLKey key : {KEY_SPACE, KEY_RETURN}) {
+        const bool again = key == KEY_RETURN;
+        game.general.difficulty = 1;
+        Niveau* level5 = race(5, 100, 95);
+        game.perso.cpu.x = FINISH_X;
+        turn(SDL_KEYUP, key);  // the loss
+        level5->senti[0].timer = 77;
+        turn(SDL_KEYDOWN, key);  // its banner
+        EXPECT_TRUE(game.general.screen == (again ? SCREEN_PLAY : SCREEN_MENU) &&
+                    game.general.level == (again ? 5 : 0) && game.general.difficulty == again &&
+                    level5->outcome == !again && level5->started == !again &&
+                    level5->senti[0].timer == (again ? 0 : 77) && s.played_gameover == 0 &&
+                    game.anim.phase == 0 && p.player.x == (again ? -15 : 0) &&
+                    p.player.y == (again ? 95 : 173))
+            << key;
+    }
+    turns(393);  // the curtain and countdown of level 5 once more
+    EXPECT_TRUE(game.niveau[4].started == 1 && s.played_start == 1);
 }
 
 TEST_F(Race, SpacePausesTheRaceAndTheMusicAndResumesBothEitherWayOut) {

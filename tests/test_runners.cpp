@@ -90,10 +90,38 @@ TEST(Sentinel, OnlyAWatchingSentinelCatchesARunnerWhoseFlagIsOne) {
         perso.player.aux1 = flag, perso.cpu.x = cpu_x, perso.cpu.aux1 = cpu_flag;
         check_if_see(&s, &perso, 155, 295, -10, 71);
         EXPECT_TRUE(perso.player.x == (caught ? -10 : x) && perso.player.y == (caught ? 71 : 150) &&
+                    perso.blink == (caught ? CATCH_BLINK_FRAMES : 0) &&
                     perso.cpu.x == (cpu_caught ? -10 : cpu_x) &&
                     perso.cpu.y == (cpu_caught ? 70 : 145))
             << state << " " << x << " " << cpu_x;
     }
+}
+
+// Caught: the jingle for the player only, at each catch, and the player hidden
+// and shown in turns of 5 frames for half a second at the respawn point.
+TEST_F(Started, ACaughtPlayerIsHeardAndBlinksTheComputerIsNot) {
+    Niveau* level1 = race(1, 200, 173);
+    SDL_Surface* screen = make_surface(SCREEN_W, SCREEN_H);
+    SDL_FreeSurface(game.perso.sheet);
+    game.perso.sheet = make_sheet(RUNNER_SHEET_W, RUNNER_SHEET_H);
+    for (const int who : {1, 0, 0}) {  // the computer, then the player twice
+        level1->senti[0].state = SENTINEL_WATCHING, level1->senti[0].timer = 120;
+        game.perso.cpu.x = who ? 200 : 0, game.perso.player.x = 200;
+        Mix_HaltChannel(-1);
+        turn(who ? SDL_KEYUP : SDL_KEYDOWN, KEY_RIGHT);
+        ASSERT_TRUE(game.sons.played_caught == 1 - who && Mix_Playing(-1) == 1 - who) << who;
+    }
+    ASSERT_TRUE(game.perso.player.x == 0 && game.perso.blink == CATCH_BLINK_FRAMES);
+    game.perso.cpu.x = 300;
+    for (int frame = 0; frame <= CATCH_BLINK_FRAMES; ++frame) {
+        SDL_FillRect(screen, nullptr, 0);
+        const int x = game.perso.player.dest.x = 100, y = game.perso.player.dest.y = 100;
+        perso_anim(&game.perso, screen, &game.general);
+        EXPECT_EQ(pixel_at(screen, x + 1, y + 1) != 0,
+                  frame == CATCH_BLINK_FRAMES || frame / 5 % 2 == 1) << frame;
+    }
+    EXPECT_EQ(game.perso.blink, 0);
+    SDL_FreeSurface(screen);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The anim sheet: countdown lights, the banners drawn over the race, the
-// curtain slat and the rain drop.
+// curtain slat, the rain drop and the volume picture.
 #include <cmath>
 
 #include "gfx_font.h"
@@ -101,6 +101,45 @@ Image drop_picture(const SheetRect& r) {
     return img;
 }
 
+// A loudspeaker in an 18x14 box; struck through in red while muted.
+void speaker(Image& img, int x, int y, bool muted) {
+    img.fill(x + 1, y + 4, 4, 6, pal::CREAM);
+    polygon(img, {x + 5.f, y + 4.f, x + 9.f, y + 0.f, x + 9.f, y + 14.f, x + 5.f, y + 10.f},
+            pal::CREAM);
+    if (muted) {
+        capsule(img, x + 11.f, y + 3.f, x + 16.f, y + 10.f, 1.f, pal::RED);
+        capsule(img, x + 16.f, y + 3.f, x + 11.f, y + 10.f, 1.f, pal::RED);
+        return;
+    }
+    img.fill(x + 11, y + 5, 1, 4, pal::ICE);
+    img.fill(x + 14, y + 3, 1, 8, with_alpha(pal::ICE, 180));
+}
+
+Image volume_plate(const SheetRect& r) {
+    Image img(r.w, r.h);
+    plaque(img, 0, 0, r.w, r.h, with_alpha(pal::NIGHT, 220), pal::AQUA);
+    speaker(img, VOLUME_SPEAKER_X, VOLUME_SPEAKER_Y, false);
+    return img;
+}
+
+Image volume_notch(const SheetRect& r, bool lit) {
+    Image img(r.w, r.h);
+    if (lit) {
+        dither_ramp(img, 0, 0, r.w - 1, r.h - 1, {pal::WHITE, pal::FOAM, pal::AQUA, pal::TEAL});
+    } else {
+        img.fill(0, 0, r.w, r.h, pal::SLATE);
+        img.fill(1, 1, r.w - 2, r.h - 2, pal::INK);
+    }
+    return img;
+}
+
+Image volume_muted(const SheetRect& r) {
+    Image img(r.w, r.h);
+    img.fill(0, 0, r.w, r.h, pal::NIGHT);  // hides the plate's own speaker
+    speaker(img, 0, 0, true);
+    return img;
+}
+
 }  // namespace
 
 Image anim_sheet() {
@@ -116,11 +155,15 @@ Image anim_sheet() {
         banner_picture(ANIM_WON, "YOU WIN!", {pal::CREAM, pal::GOLD, pal::AMBER, pal::ORANGE},
                        pal::GOLD, "First to the flag, and nobody saw a thing.", "Return: go on"));
     put(ANIM_LOST, banner_picture(ANIM_LOST, "YOU LOSE", {pal::PINK, pal::RED, pal::BRICK, pal::WINE}, pal::RED,
-                                  "Your rival reached the flag first.", "Space: menu"));
+                                  "Your rival reached the flag first.", "Return: try again   Space: menu"));
     put(ANIM_FALSE_START,
         banner_picture(ANIM_FALSE_START, "FALSE START!", {pal::CREAM, pal::AMBER, pal::ORANGE, pal::RED}, pal::ORANGE,
                        "You ran before GO! Your legs are tied a moment.", "Wait..."));
     put(ANIM_CURTAIN, curtain_picture(ANIM_CURTAIN));
     put(ANIM_DROP, drop_picture(ANIM_DROP));
+    put(ANIM_VOLUME_PLATE, volume_plate(ANIM_VOLUME_PLATE));
+    put(ANIM_VOLUME_LIT, volume_notch(ANIM_VOLUME_LIT, true));
+    put(ANIM_VOLUME_DIM, volume_notch(ANIM_VOLUME_DIM, false));
+    put(ANIM_VOLUME_MUTED, volume_muted(ANIM_VOLUME_MUTED));
     return sheet;
 }

@@ -197,10 +197,12 @@ Image ending_picture(int difficulty) {
     // The words under the title lie on a dark plate, clear of the confetti.
     auto words = [&img, &body](const char* line1, Rgba colour1, const char* line2) {
         Image plate(SCENE_W, SCENE_H);  // laid over the scene, which shows a little through it
-        plaque(plate, 64, 50, 352, 46, with_alpha(pal::NIGHT, 220), pal::GOLD);
+        plaque(plate, 64, 50, 352, 62, with_alpha(pal::NIGHT, 220), pal::GOLD);
         img.draw(plate, 0, 0);
         draw_text_centered(img, 240, 58, line1, plain_shadowed(colour1, pal::INK, 2));
         draw_text_centered(img, 240, 80, line2, body);
+        draw_text_centered(img, 240, 96, "Next time, a bonus level waits after level 9!",
+                           plain_shadowed(pal::AQUA, pal::INK, 1));
     };
     if (difficulty == 0) {
         paint_scene(img, Scene::Meadow, g, 4100, sky_dy);

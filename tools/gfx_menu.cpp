@@ -130,9 +130,10 @@ Image how_to_play_page() {
     const Key keys[] = {
         {GLYPH_RIGHT, 20, "hold to run, let go to stop"},
         {"Space", 36, "pause, carry on"},
-        {"Return", 40, "choose, go on"},
-        {"Backspace", 56, "skip the level"},
+        {"Return", 40, "choose, go on, try again"},
         {"Left Ctrl", 56, "rain on or off"},
+        {"M", 18, "sound off or on"},
+        {"- +", 30, "volume down, up"},
         {"F11", 24, "full screen (or Alt+Return)"},
         {"Esc", 26, "quit the game"},
     };
@@ -140,7 +141,7 @@ Image how_to_play_page() {
     for (const Key& k : keys) {
         key_cap(img, 14, y, k.width, k.cap);
         draw_text(img, 18 + k.width, y + 4, k.what, SMALL);
-        y += 17;
+        y += 15;
     }
     draw_text(img, 14, 183, "GAMEPAD", heading);
     const char* const pad[] = {

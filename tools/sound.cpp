@@ -30,6 +30,7 @@ static const ChunkFile CHUNK_FILES[] = {
     {"pause.wav", make_pause},
     {"levelwin.wav", make_level_win},
     {"gameover.wav", make_game_over},
+    {"caught.wav", make_caught},
 };
 
 static bool write_wav(const std::string& path, const Mix& mix) {

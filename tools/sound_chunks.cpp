@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The nine sound chunks: short phrases on the music's voices, in its key of C
+// The ten sound chunks: short phrases on the music's voices, in its key of C
 // and, where they have a beat, at its tempo (a sixteenth is 0.1 s).
 #include "sound_pieces.h"
 
@@ -188,6 +188,35 @@ Mix make_game_over() {
         add_note(mix, moan, i * step, held, top, 1.0, top * (last ? 0.97 : 0.985));
         add_note(mix, bass, i * step, held, note_freq(parse_note(bottoms[i])));
     }
+    normalise(mix, CHUNK_PEAK);
+    return mix;
+}
+
+Mix make_caught() {
+    Mix mix(frames_of(0.55));
+    // A whistle blown twice, then the runner whisked back: a quick slide down.
+    Instrument whistle;
+    whistle.duty = 0.25;
+    whistle.volume = 0.4;
+    whistle.attack = 0.002;
+    whistle.release = 0.02;
+    whistle.vibrato_depth = 0.02;
+    whistle.vibrato_rate = 28.0;
+    const double pitch = note_freq(parse_note("E6"));
+    add_note(mix, whistle, 0, frames_of(0.07), pitch);
+    add_note(mix, whistle, frames_of(0.1), frames_of(0.09), pitch);
+    Instrument whisk;
+    whisk.duty = 0.5;
+    whisk.volume = 0.35;
+    whisk.attack = 0.003;
+    whisk.release = 0.06;
+    add_note(mix, whisk, frames_of(0.22), frames_of(0.24), note_freq(parse_note("C5")), 1.0,
+             note_freq(parse_note("C3")));
+    Instrument hiss;
+    hiss.wave = Wave::Noise;
+    hiss.volume = 0.1;
+    hiss.release = 0.05;
+    add_note(mix, hiss, frames_of(0.22), frames_of(0.2), 6000.0);
     normalise(mix, CHUNK_PEAK);
     return mix;
 }

@@ -22,5 +22,6 @@ Mix make_false_start();  // earlystart.wav
 Mix make_pause();        // pause.wav
 Mix make_level_win();    // levelwin.wav
 Mix make_game_over();    // gameover.wav
+Mix make_caught();       // caught.wav: a sentinel sends the player back
 
 #endif

@@ -22,7 +22,7 @@ listing >"$WORK/listing"
     echo "bin/pelune share/pelune/ico.bmp share/applications/$ID.desktop"
     echo "share/metainfo/$ID.metainfo.xml share/man/man6/pelune.6.gz"
     for size in 32 48 64 128 256; do echo "share/icons/hicolor/${size}x$size/apps/$ID.png"; done
-    for file in gfx/{anim,joueur,lvl,menu}.png music/{1,2,3,earlystart,gameover,levelwin,pause,pelune,start}.wav music/music.ogg; do
+    for file in gfx/{anim,joueur,lvl,menu}.png music/{1,2,3,caught,earlystart,gameover,levelwin,pause,pelune,start}.wav music/music.ogg; do
         echo "share/pelune/data/$file"
     done
 } | tr ' ' '\n' | sort | diff - "$WORK/listing"
