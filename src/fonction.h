@@ -135,5 +135,8 @@ void read_unlock(General* general);
 // Writes the count to the unlock file, atomically, making its missing folders:
 // the old file survives a failure, which is one line on stderr.
 void save_unlock(General* general);
+// Writes `text` to `path` the same safe way (the settings file is saved so too),
+// `stream` open only inside the call. 0, or the errno value of the failed step.
+int save_file_safely(const char* path, const char* text, FILE** stream);
 
 #endif

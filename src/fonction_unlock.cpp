@@ -105,42 +105,45 @@ static int create_new(const char* temp) {
     return fd;
 }
 
-// Writes the count into the open new file and closes it; false if any step failed.
-static bool write_count(General* general, int fd) {
-    general->unlock_file = fdopen(fd, "w");
-    if (general->unlock_file == nullptr) {
+// Writes `text` into the open new file and closes it; false if any step failed.
+static bool write_text(FILE** stream, int fd, const char* text) {
+    *stream = fdopen(fd, "w");
+    if (*stream == nullptr) {
         close(fd);
         return false;
     }
-    const bool written = std::fprintf(general->unlock_file, "%d", general->unlock) > 0 &&
-                         std::fflush(general->unlock_file) == 0 &&
-                         fsync(fileno(general->unlock_file)) == 0;
-    const bool closed = std::fclose(general->unlock_file) == 0;
-    general->unlock_file = nullptr;
+    const bool written = std::fputs(text, *stream) >= 0 && std::fflush(*stream) == 0 &&
+                         fsync(fileno(*stream)) == 0;
+    const bool closed = std::fclose(*stream) == 0;
+    *stream = nullptr;
     return written && closed;
 }
 
-void save_unlock(General* general) {
-    const char* path = unlock_path(general);
+int save_file_safely(const char* path, const char* text, FILE** stream) {
     // A name of this process's own beside the file: two games saving at once
     // never write into the same new file.
     char temp[PATH_MAX];
     const int length =
         std::snprintf(temp, sizeof temp, "%s.%ld.new", path, static_cast<long>(getpid()));
-    int error = ENAMETOOLONG;
-    if (length > 0 && static_cast<size_t>(length) < sizeof temp) {
-        make_parents(path);
-        const int fd = create_new(temp);
-        error = errno;
-        if (fd >= 0) {
-            if (write_count(general, fd) && std::rename(temp, path) == 0) {
-                sync_parent(path);
-                return;
-            }
-            error = errno;
-            unlink(temp);
-        }
+    if (length <= 0 || static_cast<size_t>(length) >= sizeof temp) return ENAMETOOLONG;
+    make_parents(path);
+    const int fd = create_new(temp);
+    if (fd < 0) return errno;
+    if (write_text(stream, fd, text) && std::rename(temp, path) == 0) {
+        sync_parent(path);
+        return 0;
     }
+    const int error = errno;
+    unlink(temp);
+    return error;
+}
+
+void save_unlock(General* general) {
+    const char* path = unlock_path(general);
+    char count[16];
+    std::snprintf(count, sizeof count, "%d", general->unlock);
+    const int error = save_file_safely(path, count, &general->unlock_file);
+    if (error == 0) return;
     std::fprintf(stderr, "pelune: cannot write %s (%s): the unlock is kept for this run only\n",
                  path, std::strerror(error));
 }

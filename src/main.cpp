@@ -72,7 +72,10 @@ static bool open_window(Game* game, const Launch* launch) {
         set_icon();  // before the video mode, or the window would not take it
         game->screen = SDL_SetVideoMode(SCREEN_W, SCREEN_H, SCREEN_BPP,
                                         SDL_HWSURFACE | SDL_DOUBLEBUF | fullscreen);
-        if (game->screen != nullptr && !draws_nowhere()) return true;
+        if (game->screen != nullptr && !draws_nowhere()) {
+            Display_WholeScale(launch->fill);
+            return true;
+        }
         if (game->screen == nullptr || !display_named || attempt == 2) break;
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         SDL_Delay(RETRY_DISPLAY_MS);
@@ -84,16 +87,26 @@ static bool open_window(Game* game, const Launch* launch) {
     return false;
 }
 
-bool Game_Start(Game* game, const Launch* launch) {
+bool Game_Start(Game* game, const Launch* launch_given) {
     *game = Game{};
-    const Launch defaults{};
-    if (launch == nullptr) launch = &defaults;
+    Launch launch{};
+    if (launch_given != nullptr) launch = *launch_given;
+    // The settings of the last run, where the command line leaves a choice.
+    game->settings_path = launch.settings_path;
+    if (game->settings_path != nullptr) {
+        Settings_Read(&game->settings, game->settings_path);
+    } else {
+        Settings_Init(&game->settings);
+    }
+    Settings_Launch(&game->settings, &launch);
+    game->fill = launch.fill;
     continuer = 1;
     prefer_software_rendering();
     Launch_Environment();
     if (!open_video()) return false;
-    if (!open_window(game, launch)) return false;
+    if (!open_window(game, &launch)) return false;
     open_audio();
+    Volume_Apply(&game->settings);
     SDL_WM_SetCaption("Pelune", nullptr);
     Input_Start();
     // Not before the display is open: a thread running while SDL opens the
@@ -108,7 +121,8 @@ bool Game_Start(Game* game, const Launch* launch) {
     game->menu.sheet = Sheets_Take(&sheets, SHEET_MENU);
     game->general.level_sheet = Sheets_Take(&sheets, SHEET_LEVEL);
     General_Init(&game->general);
-    game->general.unlock_path = launch->unlock_path;  // null: the unlock code's default
+    game->general.unlock_path = launch.unlock_path;  // null: the unlock code's default
+    game->general.rain_on = game->settings.rain;
     read_unlock(&game->general);
     Anim_Init(&game->anim);
     game->anim.sheet = Sheets_Take(&sheets, SHEET_ANIM);
@@ -159,7 +173,15 @@ void Game_Turn(Game* game) {
     } else if (general->screen == SCREEN_PLAY) {
         run_level(game);
     }
-    if (general->level != LEVEL_BONUS) Blit_Pluie(general, &game->anim, game->screen);
+    if (general->level != LEVEL_BONUS) {
+        const int rain = general->rain_on;
+        Blit_Pluie(general, &game->anim, game->screen);
+        if (general->rain_on != rain) {  // Left Ctrl: the player's choice, kept
+            game->settings.rain = general->rain_on;
+            game->settings.changed = 1;
+        }
+    }
+    Volume_Draw(&game->settings, game->anim.sheet, game->screen);
     // From now on this key-down counts as acted on, however long it stays.
     general->key_consumed = general->event.type == SDL_KEYDOWN ? 1 : 0;
     ExitGame(general);
@@ -167,6 +189,10 @@ void Game_Turn(Game* game) {
 }
 
 void Game_Stop(Game* game) {
+    if (game->settings_path != nullptr && game->settings.changed != 0) {
+        Settings_Write(&game->settings, game->settings_path);
+        game->settings.changed = 0;
+    }
     Mix_FreeMusic(game->sons.music);
     game->sons.music = nullptr;
     Mix_Chunk** chunks[] = {&game->sons.theme,      &game->sons.gameover, &game->sons.count1,

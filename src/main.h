@@ -163,6 +163,22 @@ struct Pad {
     int pending_count;
 };
 
+struct Launch;
+
+// What the player chose, kept between runs in the settings file.
+struct Settings {
+    int fullscreen;  // 1: on the whole screen (F11, Alt+Return)
+    int scale;       // window scale 1-SCALE_MAX; 0 fits the desktop
+    int fill;        // 1: fullscreen fills the screen; 0: the largest whole scale, black borders
+    int rain;        // 1: rain on (Left Ctrl)
+    int volume;      // 0-VOLUME_STEPS (- and +)
+    int music;       // 0-VOLUME_STEPS: the music's share of the volume
+    int effects;     // 0-VOLUME_STEPS: the sound chunks' share
+    int mute;        // 1: silent (M)
+    int shown;       // frames the volume picture still shows
+    int changed;     // 1 once the player changed one: saved at shut-down
+};
+
 // Everything the entry function owns, so that tests can drive the real loop.
 struct Game {
     General general;
@@ -173,15 +189,53 @@ struct Game {
     Niveau niveau[LEVEL_COUNT];  // [0]..[8] levels 1-9, [9] the ending, [10] the bonus level
     SDL_Surface* screen;
     Pad pad;
+    Settings settings;
+    const char* settings_path;  // null: the settings are not kept
+    int fill;                   // this run's fill: the setting's, or --fill
 };
+
+constexpr const char* SETTINGS_PATH = "data/settings.ini";  // beside the unlock
+constexpr int VOLUME_SHOW_FRAMES = FRAMES_PER_SECOND;
+// The settings a first start has.
+void Settings_Init(Settings* settings);
+// Reads `text` (the settings file's contents) over the defaults; false, with
+// the defaults kept and the first bad line's number in *bad_line, when a line
+// is not one of the settings with a value in its range.
+bool Settings_Parse(Settings* settings, const char* text, int* bad_line);
+// The file's contents for these settings.
+void Settings_Text(const Settings* settings, char* text, size_t size);
+// Start-up: the settings file over the defaults. A missing file is the
+// defaults; a damaged or hostile one (a link, a FIFO, too big) is the defaults
+// and one line on standard error.
+void Settings_Read(Settings* settings, const char* path);
+// Saves them the way the unlock is saved; one line on standard error on failure.
+void Settings_Write(const Settings* settings, const char* path);
+// The launch for this run: what the command line left unset comes from the settings.
+void Settings_Launch(const Settings* settings, Launch* launch);
+// The mixer's music and channel volumes from the settings.
+void Volume_Apply(const Settings* settings);
+// M mutes and unmutes, - and + (keypad too) step the volume: true when `key`
+// is one of them (a key-down of it then shows the volume picture).
+bool Volume_Key(Settings* settings, const SDL_Event* event);
+// One frame of the volume picture, top right, while it shows.
+void Volume_Draw(Settings* settings, SDL_Surface* anim_sheet, SDL_Surface* screen);
+// After the video mode and each switch: in fullscreen, unless `fill`, the
+// picture at the largest whole scale that fits, centred with black borders.
+void Display_WholeScale(int fill);
 
 // What the command line and the place of the data decided before start-up.
 // Owned by the entry function for the whole run.
 struct Launch {
-    int scale;                // window scale 1-8; 0 fits the desktop
-    int fullscreen;           // 1 starts in fullscreen
-    const char* unlock_path;  // where the unlock is kept; nullptr: UNLOCK_PATH
+    int scale;                  // window scale 1-8; 0 fits the desktop
+    int fullscreen;             // 1 starts in fullscreen
+    const char* unlock_path;    // where the unlock is kept; nullptr: UNLOCK_PATH
+    int fill;                   // 1: fullscreen fills the screen, whatever the scale
+    int given;                  // LAUNCH_GIVEN_* bits: what the command line set
+    const char* settings_path;  // where the settings are kept; nullptr: not kept
 };
+constexpr int LAUNCH_GIVEN_SCALE = 1;
+constexpr int LAUNCH_GIVEN_FULLSCREEN = 2;
+constexpr int LAUNCH_GIVEN_FILL = 4;
 
 // Where to look for the game's data (a directory holding data/gfx and data/music), in order.
 // Null or empty entries are skipped.
@@ -195,6 +249,7 @@ struct DataSearch {
     const char* install_dir;    // the configured installed data directory
     const char* xdg_data_home;  // for an installed game's unlock
     const char* home;           // idem, when XDG_DATA_HOME is not set
+    const char* xdg_config_home;  // for an installed game's settings
 };
 
 // What the search found. Owned by the entry function for the whole run: the
@@ -203,6 +258,7 @@ struct DataPlace {
     char dir[4096];     // the data directory, the game's working directory from start-up
     char unlock[4096];  // the unlock file: data/dat.dat, or the player's own when installed
     char looked[8192];  // when not found: where the search looked
+    char settings[4096];  // the settings file: beside the unlock, or the player's own
 };
 
 // Tries the places of `search` in order; false (with `looked` filled) when none
@@ -213,7 +269,8 @@ bool Data_Find(const DataSearch* search, DataPlace* place);
 // on standard error when there is no data to be found.
 bool Data_Enter(DataPlace* place, Launch* launch);
 
-// The command line. Launch_Parse sets only `scale` and `fullscreen`, and
+// The command line. Launch_Parse sets only `scale`, `fullscreen`, `fill` and
+// the `given` bits of those it was given, and
 // returns LAUNCH_RUN to play, or the status to exit with at once: 0 after
 // --help or --version (written to `out`), 2 after a bad option (the usage to `err`).
 constexpr int LAUNCH_RUN = -1;

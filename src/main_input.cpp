@@ -2,6 +2,7 @@
 // The event intake: keys, the quit request and the gamepad, one event a turn.
 #include <initializer_list>
 
+#include "fonction.h"
 #include "main.h"
 
 namespace {
@@ -39,7 +40,7 @@ constexpr PadButton PAD_BUTTONS[] = {
 constexpr int STICK_PRESS = 16384;
 constexpr int STICK_RELEASE = 8192;
 
-constexpr Uint8 UNREAD_EVENTS[] = {SDL_ACTIVEEVENT,   SDL_MOUSEMOTION,   SDL_MOUSEBUTTONDOWN,
+constexpr Uint8 UNREAD_EVENTS[] = {SDL_MOUSEMOTION,   SDL_MOUSEBUTTONDOWN,
                                    SDL_MOUSEBUTTONUP, SDL_JOYBALLMOTION, SDL_SYSWMEVENT,
                                    SDL_VIDEORESIZE,   SDL_VIDEOEXPOSE};
 
@@ -85,6 +86,20 @@ int hold(Pad* pad, Uint32 source, unsigned wanted, SDL_Event keys[PAD_KEYS_MAX])
 bool display_key(const SDL_Event* event) {
     const SDL_keysym& key = event->key.keysym;
     return key.sym == SDLK_F11 || (key.sym == SDLK_RETURN && (key.mod & KMOD_ALT) != 0);
+}
+
+// Losing the keyboard or being minimised pauses a running race, as Space does;
+// the player resumes it. Nothing else reads focus.
+void focus_lost(Game* game, const SDL_ActiveEvent* active) {
+    const General* general = &game->general;
+    if (active->gain != 0 || (active->state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) == 0) return;
+    const int level = general->level;
+    if (general->screen != SCREEN_PLAY || level < 1 || level > LEVEL_BONUS || level == LEVEL_ENDING)
+        return;
+    Niveau* niveau = &game->niveau[level - 1];
+    if (niveau->started == 1 && niveau->outcome == OUTCOME_NONE && niveau->paused == 0) {
+        Pause_Race(niveau, &game->sons);
+    }
 }
 
 }  // namespace
@@ -151,11 +166,19 @@ void Input_Take(Game* game) {
         switch (event.type) {
         case SDL_KEYDOWN:
         case SDL_KEYUP:
+            if (Volume_Key(&game->settings, &event)) break;  // never reaches the game
             if (!display_key(&event)) {
                 general->event = event;
                 return;
             }
-            if (event.type == SDL_KEYDOWN) SDL_WM_ToggleFullScreen(game->screen);
+            if (event.type == SDL_KEYDOWN && SDL_WM_ToggleFullScreen(game->screen) == 1) {
+                game->settings.fullscreen = 1 - game->settings.fullscreen;
+                game->settings.changed = 1;
+                Display_WholeScale(game->fill);
+            }
+            break;
+        case SDL_ACTIVEEVENT:
+            focus_lost(game, &event.active);
             break;
         case SDL_QUIT:
             general->event = event;

@@ -66,13 +66,16 @@ int Launch_Parse(Launch* launch, int argc, char* argv[], FILE* out, FILE* err) {
             std::fprintf(out, "pelune %s\n", PELUNE_VERSION);
             return 0;
         }
-        if (std::strcmp(arg, "--fullscreen") == 0) {
-            launch->fullscreen = 1;
-        } else if (std::strcmp(arg, "--windowed") == 0) {
-            launch->fullscreen = 0;
+        if (std::strcmp(arg, "--fullscreen") == 0 || std::strcmp(arg, "--windowed") == 0) {
+            launch->fullscreen = arg[2] == 'f' ? 1 : 0;
+            launch->given |= LAUNCH_GIVEN_FULLSCREEN;
+        } else if (std::strcmp(arg, "--fill") == 0) {
+            launch->fill = 1;
+            launch->given |= LAUNCH_GIVEN_FILL;
         } else if (std::strcmp(arg, "--scale") == 0 || std::strncmp(arg, "--scale=", 8) == 0) {
             const char* value = arg[7] == '=' ? arg + 8 : (i + 1 < argc ? argv[++i] : nullptr);
             launch->scale = scale_value(value);
+            launch->given |= LAUNCH_GIVEN_SCALE;
             if (launch->scale == 0) {
                 return bad_option(err, "--scale takes a whole number from 1 to 8: ",
                                   value == nullptr ? "none given" : value);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Where the game's data lives, and where the player's unlock is kept. The game
+// Where the game's data lives, and where the player's unlock and settings are kept. The game
 // opens its files by relative names ("data/gfx/menu.png"), so start-up makes the
 // data directory the working directory.
 #include <pwd.h>
@@ -55,25 +55,31 @@ static bool same_dir(const char* a, const char* b) {
            info_a.st_dev == info_b.st_dev && info_a.st_ino == info_b.st_ino;
 }
 
-// The player's own unlock: $XDG_DATA_HOME/pelune/dat.dat, by default under
-// ~/.local/share. Relative values are ignored, as the XDG rules ask: after the
-// change of directory they would point into the data.
-static void player_unlock(const DataSearch* search, DataPlace* place) {
+// The player's own file: $XDG_<kind>_HOME/pelune/<name>, by default under
+// ~/<fallback>. Relative values are ignored, as the XDG rules ask: after the
+// change of directory they would point into the data. With no home at all it
+// is kept beside the data (`beside`), as a game run from its folder does.
+static void player_file(const DataSearch* search, const char* xdg, const char* fallback,
+                        const char* name, const char* beside, char* out, size_t size) {
     const char* home = search->home;
-    if (search->xdg_data_home != nullptr && search->xdg_data_home[0] == '/' &&
-        format(place->unlock, sizeof place->unlock, "%s/pelune/dat.dat", search->xdg_data_home)) {
-        return;
-    }
+    if (xdg != nullptr && xdg[0] == '/' && format(out, size, "%s/pelune/%s", xdg, name)) return;
     if (home == nullptr || home[0] != '/') {
         const passwd* user = getpwuid(getuid());
         home = user != nullptr ? user->pw_dir : nullptr;
     }
     if (home != nullptr && home[0] == '/' &&
-        format(place->unlock, sizeof place->unlock, "%s/.local/share/pelune/dat.dat", home)) {
+        format(out, size, "%s/%s/pelune/%s", home, fallback, name)) {
         return;
     }
-    // No home at all: kept beside the data, as a game run from its folder does.
-    format(place->unlock, sizeof place->unlock, "%s", UNLOCK_PATH);
+    format(out, size, "%s", beside);
+}
+
+// The player's own unlock ($XDG_DATA_HOME) and settings ($XDG_CONFIG_HOME).
+static void player_unlock(const DataSearch* search, DataPlace* place) {
+    player_file(search, search->xdg_data_home, ".local/share", "dat.dat", UNLOCK_PATH,
+                place->unlock, sizeof place->unlock);
+    player_file(search, search->xdg_config_home, ".config", "settings.ini", SETTINGS_PATH,
+                place->settings, sizeof place->settings);
 }
 
 // Where an installed executable's data lies: <exe_dir>/<exe_to_data>.
@@ -93,6 +99,7 @@ bool Data_Find(const DataSearch* search, DataPlace* place) {
     place->dir[0] = '\0';
     place->looked[0] = '\0';
     format(place->unlock, sizeof place->unlock, "%s", UNLOCK_PATH);
+    format(place->settings, sizeof place->settings, "%s", SETTINGS_PATH);
     if (set(search->env_dir)) return try_dir(place, search->env_dir);
     if (try_dir(place, search->work_dir)) {
         // Started from inside the installed data: still an installed game, whose
@@ -130,7 +137,8 @@ bool Data_Enter(DataPlace* place, Launch* launch) {
                             PELUNE_EXE_TO_DATA,
                             PELUNE_INSTALL_DATA_DIR,
                             std::getenv("XDG_DATA_HOME"),
-                            std::getenv("HOME")};
+                            std::getenv("HOME"),
+                            std::getenv("XDG_CONFIG_HOME")};
     if (!Data_Find(&search, place)) {
         std::fprintf(stderr, "pelune: no game data (data/gfx, data/music) in %s%s\n",
                      set(search.env_dir) ? "PELUNE_DATA_DIR " : "", place->looked);
@@ -141,5 +149,6 @@ bool Data_Enter(DataPlace* place, Launch* launch) {
         return false;
     }
     launch->unlock_path = place->unlock;
+    launch->settings_path = place->settings;
     return true;
 }

@@ -41,7 +41,8 @@ TEST(DataSearch, ThePlacesAreTriedInOrderAndAnInstalledGameKeepsTheUnlockPerPlay
         std::istringstream with_data(row.with_data);
         for (std::string dir; with_data >> dir;) make_data(dir);
         const DataSearch search{row.env,           "work", row.exe,           "build", "checkout",
-                                "../share/pelune", "fb",   row.xdg_data_home, row.home};
+                                "../share/pelune", "fb",   row.xdg_data_home, row.home,
+                                row.xdg_data_home};  // the same rules for the settings
         DataPlace place;
         SCOPED_TRACE(row.with_data);
         ASSERT_EQ(Data_Find(&search, &place), row.found[0] != '\0');
@@ -50,10 +51,15 @@ TEST(DataSearch, ThePlacesAreTriedInOrderAndAnInstalledGameKeepsTheUnlockPerPlay
         std::string unlock = row.found[0] != '\0' ? row.unlock : UNLOCK_PATH;
         if (unlock[0] == '@') unlock.replace(0, 1, account);  // the account's home
         EXPECT_EQ(place.unlock, unlock);
+        // The settings beside the unlock, or in the player's config folder.
+        std::string settings = unlock.replace(unlock.size() - 7, 7, "settings.ini");
+        if (settings.find("/.local/share/") != std::string::npos)
+            settings.replace(settings.find("/.local/share/"), 14, "/.config/");
+        EXPECT_EQ(place.settings, settings == "data/settings.ini" ? SETTINGS_PATH : settings);
     }
     GameDir root(false);  // started from inside the installed data: still the player's unlock
     make_data("fb");
-    const DataSearch search{"", "fb", "usr/bin", "build", "checkout", "../share/pelune", "fb", "/x", ""};
+    const DataSearch search{"", "fb", "usr/bin", "build", "checkout", "../share/pelune", "fb", "/x", "", nullptr};
     DataPlace place;
     ASSERT_TRUE(Data_Find(&search, &place));
     EXPECT_STREQ(place.unlock, "/x/pelune/dat.dat");
@@ -68,11 +74,11 @@ TEST(Installed, AWholeGameKeepsTheUnlockUnderXdgDataHome) {
     Session session(false);
     const std::string bin = std::string(root) + "/bin";
     const char* xdg = std::getenv("XDG_DATA_HOME");
-    const DataSearch search{"", "", bin.c_str(), "", "", "../share/pelune", "", xdg, ""};
+    const DataSearch search{"", "", bin.c_str(), "", "", "../share/pelune", "", xdg, "", nullptr};
     DataPlace place;
     ASSERT_TRUE(Data_Find(&search, &place));
     ASSERT_EQ(chdir(place.dir), 0);
-    const Launch launch{1, 0, place.unlock};
+    const Launch launch{1, 0, place.unlock, 0, 0, nullptr};
     for (int level_after_nine : {LEVEL_ENDING, LEVEL_BONUS}) {
         ASSERT_TRUE(session.running = Game_Start(&session.game, &launch));
         session.new_game(0);
