@@ -274,6 +274,69 @@ INSTANTIATE_TEST_SUITE_P(Rows, DataInput, testing::ValuesIn(DATA_ROWS), [](const
     return fs::path(info.param.file).stem().string() + DAMAGE[int(info.param.damage)];
 });
 
+// ---- Settings file ----
+
+std::string settings_of(const Settings& s) {
+    std::ostringstream text;
+    text << s.fullscreen << s.fill << s.scale << s.rain << s.volume << s.music << s.effects
+         << s.mute;
+    return text.str();
+}
+
+// What may lie at the settings file's name: the settings read (fullscreen, fill,
+// scale, rain, volume, music, effects, mute) and the lines on stderr.
+TEST(SettingsFile, GoodDamagedAndHostileFilesGiveTheirSettingsOrTheDefaultsAndOneLine) {
+    const char* const DEFAULTS = "00008880";
+    const struct { const char* name; Plant at; std::string content; const char* read; int lines; }
+        rows[] = {
+            {"Missing", Nothing, "", DEFAULTS, 0},
+            {"Good", Text, "[pelune]\nfullscreen=1\nfill=1\nscale=3\nrain=1\nvolume=5\n"
+             "music=2\neffects=7\nmute=1\n", "11315271", 0},
+            {"CommentsBlanksAndCrLf", Text, "# mine\r\n\r\n  volume = 4 \r\n; x\nscale=8", "00804880", 0},
+            {"OutOfRange", Text, "volume=4\nscale=9\n", DEFAULTS, 1},
+            {"Negative", Text, "volume=-1\n", DEFAULTS, 1},
+            {"Overflow", Text, "volume=4294967300\n", DEFAULTS, 1},
+            {"UnknownName", Text, "volume=4\ncolour=3\n", DEFAULTS, 1},
+            {"NoValue", Text, "mute\n", DEFAULTS, 1},
+            {"Binary", Text, std::string("volume=4\n\0\xff", 11), DEFAULTS, 1},
+            {"Huge", Text, std::string(5000, '#'), DEFAULTS, 1},
+            {"LinkOut", LinkOut, "", DEFAULTS, 1},
+            {"Fifo", Fifo, "", DEFAULTS, 1},
+            {"Directory", Directory, "", DEFAULTS, 1},
+        };
+    for (const auto& row : rows) {
+        GameDir dir(false);
+        fs::create_directories(dir.file("data"));
+        dir.write("outside", "volume=1\n");  // what a link points to
+        plant(dir, SETTINGS_PATH, row.at, row.content);
+        Settings settings;
+        testing::internal::CaptureStderr();
+        Settings_Read(&settings, SETTINGS_PATH);
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(settings_of(settings) + std::to_string(lines_naming(err, SETTINGS_PATH)),
+                  row.read + std::to_string(row.lines))
+            << row.name << ": " << err;
+    }
+}
+
+// Saved the unlock's way (a link at the name replaced, not followed), read back
+// the same; the command line wins over them for its run.
+TEST(SettingsFile, ARoundTripKeepsEverySettingAndTheCommandLineWins) {
+    GameDir dir(false);
+    fs::create_directories(dir.file("data"));
+    dir.write("outside", "kept");
+    fs::create_symlink(dir.file("outside"), dir.file(SETTINGS_PATH));
+    Settings saved{1, 7, 1, 1, 0, 3, 8, 1, 0, 0}, read;
+    Settings_Write(&saved, SETTINGS_PATH);
+    Settings_Read(&read, SETTINGS_PATH);
+    EXPECT_TRUE(settings_of(read) == "11710381" && dir.read("outside") == "kept" &&
+                mode_of(dir.file(SETTINGS_PATH)) == "644");
+    Launch launch{};
+    launch.fill = 0, launch.given = LAUNCH_GIVEN_FILL | LAUNCH_GIVEN_SCALE;
+    Settings_Launch(&read, &launch);
+    EXPECT_TRUE(launch.fullscreen == 1 && launch.scale == 0 && launch.fill == 0);
+}
+
 // ---- Devices ----
 
 // Without an audio device every sound load fails; the game says so once, not

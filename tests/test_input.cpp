@@ -110,3 +110,60 @@ TEST_F(Input, ThePadMovesTheMenuAndTheRunnerRunsWhileTheStickIsHeld) {
     turns(10);
     EXPECT_EQ(game.perso.player.x, stopped);
 }
+
+// - and + (keypad and = too) step the volume 0..8, M mutes; the picture shows
+// for a second; none of these keys reaches the game, so a held Right runs on.
+TEST_F(Input, VolumeKeysStepAndMuteTheMixerAndNeverReachTheGame) {
+    const Settings& v = game.settings;
+    push_key(SDL_KEYDOWN, KEY_RIGHT);
+    turns(1);
+    // key, volume, mute, the mixer's volume after it (music and every channel)
+    const struct { SDLKey key; int volume, mute, mixer; } rows[] = {
+        {SDLK_MINUS, 7, 0, 112}, {SDLK_m, 7, 1, 0},         {SDLK_m, 7, 0, 112},
+        {SDLK_KP_PLUS, 8, 0, 128}, {SDLK_EQUALS, 8, 0, 128}, {SDLK_m, 8, 1, 0},
+        {SDLK_KP_MINUS, 7, 0, 112}};
+    for (const auto& row : rows) {
+        push_key(SDL_KEYDOWN, row.key);
+        push_key(SDL_KEYUP, row.key);
+        turns(2);
+        EXPECT_TRUE(v.volume == row.volume && v.mute == row.mute && v.changed == 1 &&
+                    Mix_VolumeMusic(-1) == row.mixer && Mix_Volume(-1, -1) == row.mixer &&
+                    v.shown == VOLUME_SHOW_FRAMES - 2)
+            << row.key;
+    }
+    for (int i = 0; i < 9; ++i) push_key(SDL_KEYDOWN, SDLK_MINUS);
+    turns(9);
+    EXPECT_TRUE(v.volume == 0 && Mix_VolumeMusic(-1) == 0);
+    turns(VOLUME_SHOW_FRAMES);
+    EXPECT_TRUE(v.shown == 0 && game.general.event.key.keysym.sym == KEY_RIGHT);
+}
+
+// Losing the focus (or being minimised) pauses a running race and nothing else.
+TEST_F(Input, AFocusLossPausesARunningRaceOnly) {
+    enum Scene { Menu, Countdown, Running, Paused, Won, Lost, Ending };
+    // scene, focus state, gain: paused after it
+    const struct { Scene scene; Uint8 state, gain; int paused; } rows[] = {
+        {Menu, SDL_APPINPUTFOCUS, 0, 0},    {Countdown, SDL_APPINPUTFOCUS, 0, 0},
+        {Running, SDL_APPINPUTFOCUS, 0, 1}, {Running, SDL_APPACTIVE, 0, 1},
+        {Running, SDL_APPMOUSEFOCUS, 0, 0}, {Running, SDL_APPINPUTFOCUS, 1, 0},
+        {Paused, SDL_APPINPUTFOCUS, 0, 1},  {Won, SDL_APPINPUTFOCUS, 0, 0},
+        {Lost, SDL_APPINPUTFOCUS, 0, 0},    {Ending, SDL_APPINPUTFOCUS, 0, 0}};
+    for (const auto& row : rows) {
+        Niveau* level = race(row.scene == Ending ? LEVEL_ENDING : 3, 100, 100);
+        if (row.scene == Menu) game.general.screen = SCREEN_MENU;
+        level->started = row.scene != Countdown;
+        level->outcome = row.scene == Won ? OUTCOME_WON : row.scene == Lost ? OUTCOME_LOST : 0;
+        level->paused = row.scene == Paused;
+        Mix_ResumeMusic();
+        game.sons.played_pause = 0;
+        turn(SDL_KEYUP, KEY_SPACE);
+        SDL_Event focus{};
+        focus.active = {SDL_ACTIVEEVENT, row.gain, row.state};
+        ASSERT_EQ(SDL_PushEvent(&focus), 0);
+        turns(1);
+        const int paused = row.scene == Ending ? 0 : level->paused;
+        EXPECT_TRUE(paused == row.paused && Mix_PausedMusic() == (row.paused && row.scene != Paused) &&
+                    game.general.event.type == SDL_KEYUP)
+            << row.scene << " " << int(row.state) << " " << int(row.gain);
+    }
+}
