@@ -21,9 +21,9 @@ for tool in Xvfb xdotool xwininfo import convert compare; do
 done
 
 WORK=$(mktemp -d /tmp/pelune-e2e-XXXXXX)
-XVFB_PID="" GAME_PID="" WM_PID=""
+XVFB_PID="" GAME_PID="" WM_PID="" XMESSAGE_PID=""
 cleanup() {
-    for pid in "$GAME_PID" "$WM_PID" "$XVFB_PID"; do
+    for pid in "$GAME_PID" "$XMESSAGE_PID" "$WM_PID" "$XVFB_PID"; do
         [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
     done
     rm -rf "$WORK"
@@ -150,6 +150,20 @@ menu_screen() {  # menu_screen K SHEET_Y -> file
     echo "$file"
 }
 
+# The pause banner's opaque pixels are on the screenshot ("now").
+paused_banner() {
+    convert "$GFX/anim.png" -crop 345x120+0+131 +repage "$WORK/pause.png"
+    convert "$WORK/pause.png" -alpha extract -threshold 99% "$WORK/pause-mask.png"
+    convert "$WORK/pause.png" -background black -alpha remove "$WORK/pause-mask.png" \
+        -compose multiply -composite "$WORK/pause-want.png"
+    convert "$WORK/now.png" -crop 345x120+62+71 +repage "$WORK/pause-mask.png" \
+        -compose multiply -composite "$WORK/pause-seen.png"
+    [ "$(differing "$WORK/pause-seen.png" "$WORK/pause-want.png")" -le "$CLOSE" ]
+}
+
+no_pause_banner() { ! paused_banner; }
+windowed() { ! window_is 1920x1080; }
+
 # wait_for SECONDS COMMAND...: takes screenshots (as "now") until COMMAND holds.
 wait_for() {
     local deadline=$((SECONDS + $1))
@@ -182,13 +196,15 @@ find_menu() {
 }
 
 # ---- 0. The command line: answered before any window opens ----
-no_display "" --version
-{ [ "$status" = 0 ] && grep -qxE 'pelune [0-9]+\.[0-9]+\.[0-9]+' "$WORK/out"; } &&
-    pass "--version: $(cat "$WORK/out")" || fail "--version: status $status, $(cat "$WORK/out")"
-no_display "" --help
+for option in --version -V; do
+    no_display "" $option
+    { [ "$status" = 0 ] && grep -qxE 'pelune [0-9]+\.[0-9]+\.[0-9]+' "$WORK/out"; } &&
+        pass "$option: $(cat "$WORK/out")" || fail "$option: status $status, $(cat "$WORK/out")"
+done
+no_display "" -h
 { [ "$status" = 0 ] && [ ! -s "$WORK/err" ] && grep -q -- '--scale N' "$WORK/out" &&
     grep -q -- '--windowed' "$WORK/out" && grep -q -- '--fullscreen' "$WORK/out" && grep -q F11 "$WORK/out"; } &&
-    pass "--help: status 0, the options and keys" || fail "--help: status $status, $(cat "$WORK/out")"
+    pass "-h: status 0, the options and keys" || fail "-h: status $status, $(cat "$WORK/out")"
 for options in "--scale 0" "--scale 9" "--scale 2x" "--scale" "--fast" "--scale 2 extra"; do
     no_display "" $options  # split on purpose
     { [ "$status" = 2 ] && grep -q '^Usage: pelune' "$WORK/err" && [ ! -s "$WORK/out" ]; } &&
@@ -313,6 +329,33 @@ if command -v openbox >/dev/null; then
     start_game --fullscreen
     check "--fullscreen: the window covers the screen" poll 30 window_is 1920x1080
     quit_game "--fullscreen run"
+    check "--fullscreen is for its run only: the settings keep the window" \
+        grep -qx fullscreen=0 "$GAME_DIR/data/settings.ini"
+    start_game
+    xdotool key F11
+    quit_game "F11 run"
+    start_game
+    check "F11, quit, restart: fullscreen again" poll 30 window_is 1920x1080
+    sleep 0.5
+    import -window root "png:$WORK/root.png"
+    check "fullscreen at the whole scale 3: 1440x816, centred in black borders" \
+        [ "$(convert "$WORK/root.png" -format %@ info:)" = 1440x816+240+132 ]
+    xdotool key F11
+    check "F11: back to a window" poll 30 windowed
+    find_menu menu4
+    new_game "focus run"
+    sleep 7  # curtain and countdown: 393 frames
+    shot now
+    check "the race runs: no pause banner" no_pause_banner
+    xmessage -geometry +0+0 "another window" &
+    XMESSAGE_PID=$!
+    poll 50 xdotool search --name '^xmessage$' >/dev/null || true
+    xdotool windowactivate "$(xdotool search --name '^xmessage$' | head -n1)" || true
+    check "another window takes the focus mid-race: the game pauses" wait_for 5 paused_banner
+    kill "$XMESSAGE_PID"
+    xdotool windowactivate "$WINDOW"
+    sleep 0.3
+    quit_game "focus run"
 else
     echo "skip fullscreen checks: no window manager (openbox) installed"
 fi
