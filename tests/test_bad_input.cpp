@@ -337,6 +337,21 @@ TEST(SettingsFile, ARoundTripKeepsEverySettingAndTheCommandLineWins) {
     EXPECT_TRUE(launch.fullscreen == 1 && launch.scale == 0 && launch.fill == 0);
 }
 
+// The settings file's rain and volume reach the game; Left Ctrl's change is saved at the end.
+TEST_F(Play, TheSettingsReachTheGameAndAChangeIsSavedAtShutDown) {
+    link_assets(dir, "");
+    dir.write(SETTINGS_PATH, "rain=1\nvolume=4\nmusic=4\n");
+    Launch launch{};
+    launch.settings_path = SETTINGS_PATH;
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(running = Game_Start(&game, &launch));
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(game.general.rain_on == 1 && Mix_VolumeMusic(-1) == 32 && Mix_Volume(-1, -1) == 64);
+    press(KEY_RAIN);
+    stop();
+    EXPECT_NE(dir.read(SETTINGS_PATH).find("rain=0\nvolume=4\nmusic=4\n"), std::string::npos);
+}
+
 // ---- Devices ----
 
 // Without an audio device every sound load fails; the game says so once, not
