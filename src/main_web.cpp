@@ -1,0 +1,203 @@
+// SPDX-License-Identifier: MIT
+// The game in a web page. The browser calls the game once per displayed frame
+// and must never be kept waiting, so the loop becomes a callback that runs one
+// turn for every 1/60 s that has passed. The page (web/index.html) starts the
+// game on the first key or tap, which is also when browsers allow sound.
+//
+// What differs from the desktop:
+//  - the sheets are decoded by the browser (SDL_image's preloaded pictures);
+//  - the unlock file lives in the browser's IndexedDB, written out after a save;
+//  - a hidden or unfocused page pauses a running race with the game's pause;
+//  - quitting shows the page's "thanks for playing" screen, and a key there
+//    starts the game again, from the menu.
+#include <SDL_image.h>
+#include <emscripten.h>
+
+#include <cstdio>
+
+#include "fonction.h"
+#include "main.h"
+#include "tables.h"
+
+namespace {
+
+constexpr double TURN_MS = 1000.0 / FRAMES_PER_SECOND;
+// After a stall (a busy tab, a slow frame) at most this many turns are run at
+// once; the time beyond them is dropped, so the game slows down instead of
+// jumping ahead.
+constexpr int CATCH_UP_TURNS = 4;
+constexpr const char* SAVE_UNLOCK = "/save/dat.dat";  // in IndexedDB, mounted by the page
+
+struct SheetShape {
+    const char* path;
+    int w, h;
+};
+constexpr SheetShape SHEET_SHAPES[SHEET_COUNT] = {
+    {"data/gfx/menu.png", MENU_SHEET_W, MENU_SHEET_H},
+    {"data/gfx/lvl.png", LVL_SHEET_W, LVL_SHEET_H},
+    {"data/gfx/anim.png", ANIM_SHEET_W, ANIM_SHEET_H},
+    {"data/gfx/joueur.png", RUNNER_SHEET_W, RUNNER_SHEET_H},
+};
+constexpr int SHEET_SLACK = 2;  // as on the desktop: at most twice the layout
+
+struct WebRun {
+    Game game;
+    Launch launch;
+    double last_ms;    // when the previous browser frame came
+    double owed_ms;    // time not yet turned into turns
+    double turns;      // turns run since the page started the game
+    int saved_unlock;  // the unlock as last written out to IndexedDB
+    int pause_sent;    // a Space is on its way to pause the race
+    int quit;          // the player quit: the page shows its closing screen
+};
+
+EM_JS(void, write_out_saves, (), {
+    FS.syncfs(
+        false, function(error) {
+            if (error) console.warn("pelune: unlock not kept", error);
+        });
+});
+
+// For the page's tests and measures.
+EM_JS(void, show_state, (double turns, int screen, int level, int x, int unlock), {
+    Module.state = {turns, screen, level, x, unlock};
+});
+
+// The race of this turn is under way, undecided and not paused.
+Niveau* running_race(Game* game) {
+    const General* general = &game->general;
+    if (general->screen != SCREEN_PLAY || general->level == LEVEL_ENDING || general->level < 1 ||
+        general->level > LEVEL_BONUS) {
+        return nullptr;
+    }
+    Niveau* niveau = &game->niveau[general->level - 1];
+    const bool running =
+        niveau->started == 1 && niveau->outcome == OUTCOME_NONE && niveau->paused == 0;
+    return running ? niveau : nullptr;
+}
+
+void push_key(Uint32 type, SDLKey key) {
+    SDL_Event event{};
+    event.key.type = type;
+    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.sym = key;
+    SDL_PushEvent(&event);
+}
+
+// A page the player has left pauses the race as Space does, once per pause.
+void pause_when_away(WebRun* run) {
+    const bool away = EM_ASM_INT({ return Module.away ? 1 : 0; }) != 0;
+    if (running_race(&run->game) == nullptr) {
+        run->pause_sent = 0;
+    } else if (away && run->pause_sent == 0) {
+        push_key(SDL_KEYDOWN, KEY_SPACE);
+        push_key(SDL_KEYUP, KEY_SPACE);
+        run->pause_sent = 1;
+    }
+}
+
+// The unlock file is in memory until written out: after each save that changed it.
+void keep_unlock(WebRun* run) {
+    if (run->game.general.unlock == run->saved_unlock) return;
+    run->saved_unlock = run->game.general.unlock;
+    write_out_saves();
+}
+
+void start(WebRun* run) {
+    run->quit = 0;
+    run->pause_sent = 0;
+    if (!Game_Start(&run->game, &run->launch)) std::fprintf(stderr, "pelune: cannot start\n");
+    run->saved_unlock = run->game.general.unlock;
+}
+
+void frame(void* arg) {
+    WebRun* run = static_cast<WebRun*>(arg);
+    const double now = emscripten_get_now();
+    if (run->quit == 1) {
+        if (EM_ASM_INT({ return Module.again ? 1 : 0; }) == 0) return;
+        SDL_Event drop;
+        while (SDL_PollEvent(&drop) == 1) {
+        }
+        start(run);
+        EM_ASM({ Module.again = 0; });
+        run->last_ms = now;
+        run->owed_ms = 0;
+    }
+    run->owed_ms += now - run->last_ms;
+    run->last_ms = now;
+    if (run->owed_ms > CATCH_UP_TURNS * TURN_MS) run->owed_ms = CATCH_UP_TURNS * TURN_MS;
+    // The tests may hold the game at a turn (Module.turnLimit) to look at it.
+    const double limit = EM_ASM_DOUBLE({ return Module.turnLimit ? ? Infinity; });
+    while (run->owed_ms >= TURN_MS && run->turns < limit && continuer == 1) {
+        pause_when_away(run);
+        Game_Turn(&run->game);
+        run->owed_ms -= TURN_MS;
+        run->turns += 1;
+        keep_unlock(run);
+    }
+    if (run->turns >= limit) run->owed_ms = 0;  // held: no burst when let go
+    const Game* game = &run->game;
+    show_state(run->turns, game->general.screen, game->general.level, game->perso.player.x,
+               game->general.unlock);
+    if (continuer == 0) {
+        Game_Stop(&run->game);
+        run->quit = 1;
+        EM_ASM({ Module.thanks(); });
+    }
+}
+
+}  // namespace
+
+// The browser's SDL keeps every event in a queue of its own that nothing can
+// flood, and has no switch for event types: they all reach Input_Take, which
+// passes over those it does not read.
+extern "C" Uint8 SDL_EventState(Uint32, int) { return SDL_ENABLE; }
+
+// Not implemented by the browser's SDL_mixer, which opens whenever asked to:
+// the format start-up asks for.
+extern "C" int Mix_QuerySpec(int* frequency, Uint16* format, int* channels) {
+    if (frequency != nullptr) *frequency = MIX_DEFAULT_FREQUENCY;
+    if (format != nullptr) *format = AUDIO_S16LSB;
+    if (channels != nullptr) *channels = 2;
+    return 1;
+}
+
+void prefer_software_rendering() {}  // the page draws on a 2D canvas
+
+void Sheets_Start(SheetLoad* load) {
+    for (SheetJob& job : load->jobs) job = SheetJob{};
+}
+
+// The browser has decoded the pictures as the page loaded; SDL_image hands them over.
+SDL_Surface* Sheets_Take(SheetLoad* load, int index) {
+    (void)load;
+    const SheetShape& shape = SHEET_SHAPES[index];
+    SDL_Surface* loaded = IMG_Load(shape.path);
+    if (loaded == nullptr) {
+        std::fprintf(stderr, "pelune: cannot load %s: %s\n", shape.path, IMG_GetError());
+        return nullptr;
+    }
+    SDL_Surface* sheet = SDL_DisplayFormatAlpha(loaded);
+    SDL_FreeSurface(loaded);
+    if (sheet == nullptr) return nullptr;
+    if (sheet->w < shape.w || sheet->h < shape.h || sheet->w > SHEET_SLACK * shape.w ||
+        sheet->h > SHEET_SLACK * shape.h) {
+        std::fprintf(stderr, "pelune: cannot load %s: %dx%d pixels, the sheet is %dx%d\n",
+                     shape.path, sheet->w, sheet->h, shape.w, shape.h);
+        SDL_FreeSurface(sheet);
+        return nullptr;
+    }
+    return sheet;
+}
+
+// Called by the page on the first key or tap. Never returns: the browser's
+// frames run the game from here on, and this frame (with `run`) stays in place.
+int main() {
+    WebRun run{};
+    run.launch.scale = 1;  // the page scales the canvas itself
+    run.launch.unlock_path = SAVE_UNLOCK;
+    start(&run);
+    run.last_ms = emscripten_get_now();
+    emscripten_set_main_loop_arg(frame, &run, 0, 1);
+    return 0;
+}
