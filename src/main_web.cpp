@@ -19,6 +19,22 @@
 #include "main.h"
 #include "tables.h"
 
+// The page's side of the game (web/index.html), in JavaScript.
+// clang-format off
+EM_JS(int, page_left, (), { return Module.away ? 1 : 0; });
+EM_JS(int, page_asks_again, (), { const again = Module.again; Module.again = 0; return again ? 1 : 0; });
+EM_JS(void, page_thanks, (), { Module.thanks(); });
+// The tests may hold the game at a turn (Module.turnLimit) to look at it.
+EM_JS(double, turn_limit, (), { return Module.turnLimit ?? Infinity; });
+EM_JS(void, write_out_saves, (), {
+    FS.syncfs(false, (error) => { if (error) console.warn("pelune: unlock not kept", error); });
+});
+// For the page's tests and measures.
+EM_JS(void, show_state, (double turns, int screen, int level, int x, int unlock), {
+    Module.state = {turns, screen, level, x, unlock};
+});
+// clang-format on
+
 namespace {
 
 constexpr double TURN_MS = 1000.0 / FRAMES_PER_SECOND;
@@ -51,18 +67,6 @@ struct WebRun {
     int quit;          // the player quit: the page shows its closing screen
 };
 
-EM_JS(void, write_out_saves, (), {
-    FS.syncfs(
-        false, function(error) {
-            if (error) console.warn("pelune: unlock not kept", error);
-        });
-});
-
-// For the page's tests and measures.
-EM_JS(void, show_state, (double turns, int screen, int level, int x, int unlock), {
-    Module.state = {turns, screen, level, x, unlock};
-});
-
 // The race of this turn is under way, undecided and not paused.
 Niveau* running_race(Game* game) {
     const General* general = &game->general;
@@ -86,7 +90,7 @@ void push_key(Uint32 type, SDLKey key) {
 
 // A page the player has left pauses the race as Space does, once per pause.
 void pause_when_away(WebRun* run) {
-    const bool away = EM_ASM_INT({ return Module.away ? 1 : 0; }) != 0;
+    const bool away = page_left() != 0;
     if (running_race(&run->game) == nullptr) {
         run->pause_sent = 0;
     } else if (away && run->pause_sent == 0) {
@@ -114,20 +118,18 @@ void frame(void* arg) {
     WebRun* run = static_cast<WebRun*>(arg);
     const double now = emscripten_get_now();
     if (run->quit == 1) {
-        if (EM_ASM_INT({ return Module.again ? 1 : 0; }) == 0) return;
+        if (page_asks_again() == 0) return;
         SDL_Event drop;
         while (SDL_PollEvent(&drop) == 1) {
         }
         start(run);
-        EM_ASM({ Module.again = 0; });
         run->last_ms = now;
         run->owed_ms = 0;
     }
     run->owed_ms += now - run->last_ms;
     run->last_ms = now;
     if (run->owed_ms > CATCH_UP_TURNS * TURN_MS) run->owed_ms = CATCH_UP_TURNS * TURN_MS;
-    // The tests may hold the game at a turn (Module.turnLimit) to look at it.
-    const double limit = EM_ASM_DOUBLE({ return Module.turnLimit ? ? Infinity; });
+    const double limit = turn_limit();
     while (run->owed_ms >= TURN_MS && run->turns < limit && continuer == 1) {
         pause_when_away(run);
         Game_Turn(&run->game);
@@ -142,7 +144,7 @@ void frame(void* arg) {
     if (continuer == 0) {
         Game_Stop(&run->game);
         run->quit = 1;
-        EM_ASM({ Module.thanks(); });
+        page_thanks();
     }
 }
 

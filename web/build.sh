@@ -2,20 +2,25 @@
 # SPDX-License-Identifier: MIT
 # The game as a static web site, with Emscripten's own SDL 1.2 layer:
 #   web/build.sh [OUT]   (default build-web/) -> index.html, pelune.js, pelune.wasm,
-#                        pelune.data (the pictures and sounds), icon.png
+#                        pelune.data (the pictures and sounds), icon.png; the
+#                        objects go beside it, into OUT-obj/, so OUT can be published as it is
 # Every game source but the desktop's entry point, sheet decoder and sanitizer
 # list; src/main_web.cpp stands in for them. The browser decodes the pictures
 # and sounds, so neither libpng nor libdeflate is needed.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-OUT=${1:-build-web}
-OBJ=$OUT/obj
-mkdir -p "$OBJ"
+root=$(dirname "$0")/..
+OUT=$(realpath -m "${1:-$root/build-web}")
+OBJ=$OUT-obj
+cd "$root"
+mkdir -p "$OUT" "$OBJ"
 # Debian's emcc finds its JavaScript modules only there.
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
-# A writable cache of Emscripten's system libraries (the packaged one is read-only for users).
-export EM_CACHE=${EM_CACHE:-$PWD/$OUT/emcache}
-[ -d "$EM_CACHE" ] || cp -r /usr/share/emscripten/cache "$EM_CACHE"
+# Emscripten wants to write into its cache of system libraries: a user who
+# cannot write the packaged one gets a copy of it.
+if [ -z "${EM_CACHE:-}" ] && [ ! -w /usr/share/emscripten/cache ]; then
+    export EM_CACHE=${XDG_CACHE_HOME:-$HOME/.cache}/pelune-emscripten
+    [ -d "$EM_CACHE" ] || cp -r /usr/share/emscripten/cache "$EM_CACHE"
+fi
 launcher=()
 command -v ccache >/dev/null && launcher=(ccache)
 
