@@ -30,8 +30,8 @@ EM_JS(void, write_out_saves, (), {
     FS.syncfs(false, (error) => { if (error) console.warn("pelune: unlock not kept", error); });
 });
 // For the page's tests and measures.
-EM_JS(void, show_state, (double turns, int screen, int level, int x, int unlock), {
-    Module.state = {turns, screen, level, x, unlock};
+EM_JS(void, show_state, (double turns, int screen, int level, int x, int unlock, int racing), {
+    Module.state = {turns, screen, level, x, unlock, racing};
 });
 // clang-format on
 
@@ -42,6 +42,10 @@ constexpr double TURN_MS = 1000.0 / FRAMES_PER_SECOND;
 // once; the time beyond them is dropped, so the game slows down instead of
 // jumping ahead.
 constexpr int CATCH_UP_TURNS = 4;
+// A frame that comes a little early still runs its turn (the debt is kept), so
+// a 60 Hz display's jitter never leaves one frame without a turn and the next
+// with two.
+constexpr double EARLY_MS = 2.0;
 constexpr const char* SAVE_UNLOCK = "/save/dat.dat";  // in IndexedDB, mounted by the page
 
 struct SheetShape {
@@ -107,11 +111,12 @@ void keep_unlock(WebRun* run) {
     write_out_saves();
 }
 
-void start(WebRun* run) {
+bool start(WebRun* run) {
     run->quit = 0;
     run->pause_sent = 0;
-    if (!Game_Start(&run->game, &run->launch)) std::fprintf(stderr, "pelune: cannot start\n");
+    if (!Game_Start(&run->game, &run->launch)) return false;
     run->saved_unlock = run->game.general.unlock;
+    return true;
 }
 
 void frame(void* arg) {
@@ -122,7 +127,10 @@ void frame(void* arg) {
         SDL_Event drop;
         while (SDL_PollEvent(&drop) == 1) {
         }
-        start(run);
+        if (!start(run)) {
+            emscripten_cancel_main_loop();
+            return;
+        }
         run->last_ms = now;
         run->owed_ms = 0;
     }
@@ -130,7 +138,7 @@ void frame(void* arg) {
     run->last_ms = now;
     if (run->owed_ms > CATCH_UP_TURNS * TURN_MS) run->owed_ms = CATCH_UP_TURNS * TURN_MS;
     const double limit = turn_limit();
-    while (run->owed_ms >= TURN_MS && run->turns < limit && continuer == 1) {
+    while (run->owed_ms >= TURN_MS - EARLY_MS && run->turns < limit && continuer == 1) {
         pause_when_away(run);
         Game_Turn(&run->game);
         run->owed_ms -= TURN_MS;
@@ -138,9 +146,9 @@ void frame(void* arg) {
         keep_unlock(run);
     }
     if (run->turns >= limit) run->owed_ms = 0;  // held: no burst when let go
-    const Game* game = &run->game;
+    Game* game = &run->game;
     show_state(run->turns, game->general.screen, game->general.level, game->perso.player.x,
-               game->general.unlock);
+               game->general.unlock, running_race(game) != nullptr);
     if (continuer == 0) {
         Game_Stop(&run->game);
         run->quit = 1;
@@ -198,7 +206,7 @@ int main() {
     WebRun run{};
     run.launch.scale = 1;  // the page scales the canvas itself
     run.launch.unlock_path = SAVE_UNLOCK;
-    start(&run);
+    if (!start(&run)) return 1;
     run.last_ms = emscripten_get_now();
     emscripten_set_main_loop_arg(frame, &run, 0, 1);
     return 0;

@@ -69,6 +69,11 @@ async function main() {
   const moved = await page.eval("Module.state.x");
   await key(page, "keyUp", "ArrowRight"), await turns(1);
   check("Right held moves the runner", moved > x, `(from ${x} to ${moved})`);
+  const racing = await page.eval("Module.state.racing");
+  await page.eval("dispatchEvent(new Event('blur'))"), await turns(3);
+  const paused = !(await page.eval("Module.state.racing"));
+  await page.eval("dispatchEvent(new Event('focus'))"), await press(" ");
+  check("leaving the page pauses the race", racing && paused && await page.eval("Module.state.racing"));
   for (let n = 1; n <= 9; n++) await press("Backspace"), await press("Enter");
   check("Backspace and Return pass the nine levels", await page.eval("Module.state.level === 10"));
   await turns(140), await press("Enter");
