@@ -94,4 +94,30 @@ function key(page, type, name) {
                                                code: name === " " ? "Space" : name });
 }
 
-module.exports = { serve, launch, key };
+// The game's page (web/index.html) driven turn by turn: the page holds the game
+// at Module.turnLimit, so every key lands on a known turn.
+function turnByTurn(page) {
+  const until = (test) => page.eval(`new Promise((done, fail) => {
+    const end = performance.now() + 30000;
+    (function look() { try { if (${test}) return done(true); } catch (e) {}
+      if (performance.now() > end) fail(new Error("timed out: " + ${JSON.stringify(test)}));
+      else setTimeout(look, 20); })(); })`);
+  const turnTo = async (n) => { await page.eval(`Module.turnLimit = ${n}`); await until(`Module.state.turns >= ${n}`); };
+  const turns = async (n) => turnTo((await page.eval("Module.state.turns")) + n);
+  // The key-down in one turn, the key-up in the next.
+  const press = async (name) => { await key(page, "keyDown", name), await turns(1), await key(page, "keyUp", name), await turns(1); };
+  // The game started from the page's first screen, held before its first turn.
+  const start = async (url) => {
+    await page.send("Page.navigate", { url });
+    await until("document.getElementById('notice').textContent === 'press any key or tap to play'");
+    await page.eval("Module.turnLimit = 0");
+    await key(page, "keyDown", " "), await key(page, "keyUp", " ");
+    await until("Module.state");
+  };
+  // The canvas as RGB bytes.
+  const canvas = async () => (await page.eval('Array.from(Module.canvas.getContext("2d").getImageData(0, 0, 480, 272).data)'))
+    .filter((_, i) => i % 4 !== 3);
+  return { until, turnTo, turns, press, start, canvas };
+}
+
+module.exports = { serve, launch, key, turnByTurn };
