@@ -26,6 +26,7 @@ EM_JS(int, page_asks_again, (), { const again = Module.again; Module.again = 0; 
 EM_JS(void, page_thanks, (), { Module.thanks(); });
 // The tests may hold the game at a turn (Module.turnLimit) to look at it.
 EM_JS(double, turn_limit, (), { return Module.turnLimit ?? Infinity; });
+EM_JS(void, add_init_flags, (Uint32 flags), { SDL.initFlags |= flags; });
 EM_JS(void, write_out_saves, (), {
     FS.syncfs(false, (error) => { if (error) console.warn("pelune: unlock not kept", error); });
 });
@@ -170,6 +171,13 @@ extern "C" int Mix_QuerySpec(int* frequency, Uint16* format, int* channels) {
     if (format != nullptr) *format = AUDIO_S16LSB;
     if (channels != nullptr) *channels = 2;
     return 1;
+}
+
+// The browser's SDL reads the pads only when SDL_Init was given their flag;
+// its SDL_InitSubSystem forgets the flags it is given.
+extern "C" int SDL_InitSubSystem(Uint32 flags) {
+    add_init_flags(flags);
+    return 0;
 }
 
 void prefer_software_rendering() {}  // the page draws on a 2D canvas
