@@ -21,7 +21,7 @@
 
 // The page's side of the game (web/index.html), in JavaScript.
 // clang-format off
-EM_JS(int, page_left, (), { return Module.away ? 1 : 0; });
+EM_JS(int, page_left, (), { const left = Module.away || Module.left; Module.left = false; return left ? 1 : 0; });
 EM_JS(int, page_asks_again, (), { const again = Module.again; Module.again = 0; return again ? 1 : 0; });
 EM_JS(void, page_thanks, (), { Module.thanks(); });
 // The tests may hold the game at a turn (Module.turnLimit) to look at it.
