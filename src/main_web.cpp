@@ -73,16 +73,14 @@ struct WebRun {
 };
 
 // The race of this turn is under way, undecided and not paused.
-Niveau* running_race(Game* game) {
+bool race_running(const Game* game) {
     const General* general = &game->general;
     if (general->screen != SCREEN_PLAY || general->level == LEVEL_ENDING || general->level < 1 ||
         general->level > LEVEL_BONUS) {
-        return nullptr;
+        return false;
     }
-    Niveau* niveau = &game->niveau[general->level - 1];
-    const bool running =
-        niveau->started == 1 && niveau->outcome == OUTCOME_NONE && niveau->paused == 0;
-    return running ? niveau : nullptr;
+    const Niveau* niveau = &game->niveau[general->level - 1];
+    return niveau->started == 1 && niveau->outcome == OUTCOME_NONE && niveau->paused == 0;
 }
 
 void push_key(Uint32 type, SDLKey key) {
@@ -96,7 +94,7 @@ void push_key(Uint32 type, SDLKey key) {
 // A page the player has left pauses the race as Space does, once per pause.
 void pause_when_away(WebRun* run) {
     const bool away = page_left() != 0;
-    if (running_race(&run->game) == nullptr) {
+    if (!race_running(&run->game)) {
         run->pause_sent = 0;
     } else if (away && run->pause_sent == 0) {
         push_key(SDL_KEYDOWN, KEY_SPACE);
@@ -149,7 +147,7 @@ void frame(void* arg) {
     if (run->turns >= limit) run->owed_ms = 0;  // held: no burst when let go
     Game* game = &run->game;
     show_state(run->turns, game->general.screen, game->general.level, game->perso.player.x,
-               game->general.unlock, running_race(game) != nullptr);
+               game->general.unlock, race_running(game));
     if (continuer == 0) {
         Game_Stop(&run->game);
         run->quit = 1;
