@@ -184,18 +184,17 @@ void Sheets_Start(SheetLoad* load) {
     for (SheetJob& job : load->jobs) job = SheetJob{};
 }
 
-// The browser has decoded the pictures as the page loaded; SDL_image hands them over.
+// The browser has decoded the pictures as the page loaded; SDL_image hands them
+// over. Every surface of the browser's SDL is a canvas drawn with its alpha:
+// there is no display format to convert to.
 SDL_Surface* Sheets_Take(SheetLoad* load, int index) {
     (void)load;
     const SheetShape& shape = SHEET_SHAPES[index];
-    SDL_Surface* loaded = IMG_Load(shape.path);
-    if (loaded == nullptr) {
+    SDL_Surface* sheet = IMG_Load(shape.path);
+    if (sheet == nullptr) {
         std::fprintf(stderr, "pelune: cannot load %s: %s\n", shape.path, IMG_GetError());
         return nullptr;
     }
-    SDL_Surface* sheet = SDL_DisplayFormatAlpha(loaded);
-    SDL_FreeSurface(loaded);
-    if (sheet == nullptr) return nullptr;
     if (sheet->w < shape.w || sheet->h < shape.h || sheet->w > SHEET_SLACK * shape.w ||
         sheet->h > SHEET_SLACK * shape.h) {
         std::fprintf(stderr, "pelune: cannot load %s: %dx%d pixels, the sheet is %dx%d\n",
