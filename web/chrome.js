@@ -40,7 +40,7 @@ function serve(dir) {
 // launches, as a player's is) and opens one page; returns { send, eval, close }.
 async function launch(browser, profile) {
   const args = ["--headless=new", "--no-sandbox", "--remote-debugging-pipe", "--no-first-run",
-                "--disable-gpu", "--mute-audio", "--window-size=1280,800", `--user-data-dir=${profile}`, "about:blank"];
+                "--disable-gpu", "--disable-dev-shm-usage", "--mute-audio", "--window-size=1280,800", `--user-data-dir=${profile}`, "about:blank"];
   const child = spawn(browser, args, { stdio: ["ignore", "ignore", "pipe", "pipe", "pipe"] });
   let log = "";
   child.stderr.on("data", (data) => { log = (log + data).slice(-4000); });
