@@ -5,6 +5,8 @@
 # ./dev.sh test    installs what is missing, builds and runs every test, then
 #                  again in a sanitizer build (build-asan)
 # ./dev.sh package the Debian package, build-deb/pelune_<version>_amd64.deb
+# ./dev.sh web     installs Emscripten if missing and builds the game as a static
+#                  web site in build-web/ (serve it: python3 -m http.server -d build-web)
 # ./dev.sh bench   the frame-cost benchmark, then start-up, memory, CPU and pacing
 #                  of the real program beside a minimal SDL program under Xvfb
 set -euo pipefail
@@ -13,7 +15,9 @@ cd "$(dirname "$0")"
 PACKAGES=(g++ cmake make pkg-config
           libsdl1.2-compat-dev libsdl-mixer1.2-dev libsdl-image1.2-dev
           libgtest-dev libbenchmark-dev libpng-dev libdeflate-dev libsndfile1-dev libvorbis-dev)
-TEST_PACKAGES=(xvfb xdotool x11-utils imagemagick valgrind desktop-file-utils appstream dpkg-dev file openbox)
+WEB_PACKAGES=(emscripten)
+TEST_PACKAGES=(xvfb xdotool x11-utils imagemagick valgrind desktop-file-utils appstream dpkg-dev file openbox
+               "${WEB_PACKAGES[@]}" chromium)
 
 install_missing() {
     local missing=()
@@ -62,6 +66,10 @@ package)
     (cd build-deb && cpack -G DEB)
     ls build-deb/pelune_*.deb
     ;;
+web)
+    install_missing "${WEB_PACKAGES[@]}"
+    web/build.sh build-web
+    ;;
 bench)
     install_missing "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     build build
@@ -70,7 +78,7 @@ bench)
     bench/measure_input.sh build/pelune build/bench/libpelune_input_probe.so .
     ;;
 *)
-    echo "usage: $0 run|test|package|bench" >&2
+    echo "usage: $0 run|test|package|web|bench" >&2
     exit 2
     ;;
 esac

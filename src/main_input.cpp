@@ -40,9 +40,12 @@ constexpr PadButton PAD_BUTTONS[] = {
 constexpr int STICK_PRESS = 16384;
 constexpr int STICK_RELEASE = 8192;
 
-constexpr Uint8 UNREAD_EVENTS[] = {SDL_MOUSEMOTION,   SDL_MOUSEBUTTONDOWN,
-                                   SDL_MOUSEBUTTONUP, SDL_JOYBALLMOTION, SDL_SYSWMEVENT,
-                                   SDL_VIDEORESIZE,   SDL_VIDEOEXPOSE};
+// Uint8 in SDL 1.2; the browser's SDL numbers its events as SDL 2 does.
+using EventType = decltype(SDL_Event::type);
+
+constexpr EventType UNREAD_EVENTS[] = {SDL_MOUSEMOTION,   SDL_MOUSEBUTTONDOWN,
+                                       SDL_MOUSEBUTTONUP, SDL_JOYBALLMOTION, SDL_SYSWMEVENT,
+                                       SDL_VIDEORESIZE,   SDL_VIDEOEXPOSE};
 
 unsigned bit(PadKey key) { return 1u << key; }
 
@@ -53,7 +56,7 @@ int stick_side(int held, int value) {
     return 0;
 }
 
-SDL_Event key_event(Uint8 type, SDLKey key) {
+SDL_Event key_event(EventType type, SDLKey key) {
     SDL_Event event{};
     event.key.type = type;
     event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
@@ -142,9 +145,9 @@ int Pad_Keys(Pad* pad, const SDL_Event* event, SDL_Event keys[PAD_KEYS_MAX]) {
 }
 
 void Input_Start() {
-    for (Uint8 type : UNREAD_EVENTS) SDL_EventState(type, SDL_IGNORE);
+    for (EventType type : UNREAD_EVENTS) SDL_EventState(type, SDL_IGNORE);
     for (int type = SDL_USEREVENT; type < SDL_NUMEVENTS; ++type) {
-        SDL_EventState(static_cast<Uint8>(type), SDL_IGNORE);
+        SDL_EventState(static_cast<EventType>(type), SDL_IGNORE);
     }
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) return;  // no pads: the keyboard alone
     // SDL 1.2 learns of pads only here: one plugged in later waits for the next start.
