@@ -157,6 +157,9 @@ void frame(void* arg) {
 
 }  // namespace
 
+// The page scales the picture by a whole number itself (web/index.html).
+void Display_WholeScale(int) {}
+
 // The browser's SDL keeps every event in a queue of its own that nothing can
 // flood, and has no switch for event types: they all reach Input_Take, which
 // passes over those it does not read.

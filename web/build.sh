@@ -4,9 +4,10 @@
 #   web/build.sh [OUT]   (default build-web/) -> index.html, pelune.js, pelune.wasm,
 #                        pelune.data (the pictures and sounds), icon.png; the
 #                        objects go beside it, into OUT-obj/, so OUT can be published as it is
-# Every game source but the desktop's entry point, sheet decoder and sanitizer
-# list; src/main_web.cpp stands in for them. The browser decodes the pictures
-# and sounds, so neither libpng nor libdeflate is needed.
+# Every game source but the desktop's entry point, sheet decoder, sanitizer
+# list and SDL 2 window scaling; src/main_web.cpp stands in for them. The
+# browser decodes the pictures and sounds, so neither libpng nor libdeflate is
+# needed.
 set -euo pipefail
 root=$(dirname "$0")/..
 OUT=$(realpath -m "${1:-$root/build-web}")
@@ -33,7 +34,7 @@ CXXFLAGS=(-std=c++20 -O2 -Wall -Wextra -Werror -Isrc -DPELUNE_VERSION="\"$versio
 sources=()
 for source in src/*.cpp; do
     case $source in
-    src/entry.cpp | src/main_sheets.cpp | src/main_sanitize.cpp) ;;
+    src/entry.cpp | src/main_sheets.cpp | src/main_sanitize.cpp | src/main_display.cpp) ;;
     *) sources+=("$source") ;;
     esac
 done
