@@ -4,7 +4,9 @@
 #                  (build/pelune, with the data of this checkout)
 # ./dev.sh test    installs what is missing, builds and runs every test, then
 #                  again in a sanitizer build (build-asan)
-# ./dev.sh package the Debian package, build-deb/pelune_<version>_amd64.deb
+# ./dev.sh package the Debian package, build-deb/pelune_<version>_amd64.deb, the
+#                  same bytes wherever and whenever it is built from one commit
+# ./dev.sh dist    the source release of the last commit, pelune-<version>.tar.gz
 # ./dev.sh bench   the frame-cost benchmark, then start-up, memory, CPU and pacing
 #                  of the real program beside a minimal SDL program under Xvfb
 set -euo pipefail
@@ -13,7 +15,8 @@ cd "$(dirname "$0")"
 PACKAGES=(g++ cmake make pkg-config
           libsdl1.2-compat-dev libsdl-mixer1.2-dev libsdl-image1.2-dev
           libgtest-dev libbenchmark-dev libpng-dev libdeflate-dev libsndfile1-dev libvorbis-dev)
-TEST_PACKAGES=(xvfb xdotool x11-utils imagemagick valgrind desktop-file-utils appstream dpkg-dev file openbox)
+TEST_PACKAGES=(xvfb xdotool x11-utils imagemagick valgrind desktop-file-utils appstream dpkg-dev file openbox
+               lintian git)
 
 install_missing() {
     local missing=()
@@ -26,6 +29,18 @@ install_missing() {
     echo "Installing: ${missing[*]}"
     "${sudo[@]}" apt-get update -qq
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+# Whether this folder is a git checkout's top (a source tarball is not).
+in_git() { [ "$(git rev-parse --show-toplevel 2>/dev/null)" = "$PWD" ]; }
+
+# The last commit's time, or in a source tarball the one git archive wrote in.
+source_date() {
+    if in_git; then
+        git log -1 --format=%ct
+    else
+        cat dist/source-date
+    fi
 }
 
 build() {  # build DIR [cmake options...]
@@ -56,11 +71,27 @@ test)
     ;;
 package)
     install_missing "${PACKAGES[@]}" dpkg-dev file
+    # Every date in the package is the last commit's (a source tarball has it
+    # written in by git archive), so the package is the same bytes whenever
+    # and wherever it is built; dpkg-buildflags adds Debian's hardening.
+    SOURCE_DATE_EPOCH=$(source_date)
+    export SOURCE_DATE_EPOCH DEB_BUILD_MAINT_OPTIONS=hardening=+all
     # A build of its own, configured for /usr, so that the man page and the
     # fall-back data directory name the package's places.
-    build build-deb -DCMAKE_INSTALL_PREFIX=/usr -DPELUNE_TESTS=OFF -DPELUNE_BENCH=OFF -DPELUNE_TOOLS=OFF
-    (cd build-deb && cpack -G DEB)
+    build build-deb -DCMAKE_INSTALL_PREFIX=/usr -DPELUNE_DEB=ON \
+        -DPELUNE_TESTS=OFF -DPELUNE_BENCH=OFF -DPELUNE_TOOLS=OFF \
+        -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
+        -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)"
+    rm -f build-deb/pelune_*.deb
+    (cd build-deb && cpack -G DEB >/dev/null)
     ls build-deb/pelune_*.deb
+    ;;
+dist)
+    # The committed tree as it is; git archive dates every file by the commit.
+    in_git || { echo "dist: not a git checkout" >&2; exit 1; }
+    version=$(sed -n 's/^project(Pelune VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+    git archive --format=tar --prefix="pelune-$version/" HEAD | gzip -9n >"pelune-$version.tar.gz"
+    ls "pelune-$version.tar.gz"
     ;;
 bench)
     install_missing "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"
@@ -70,7 +101,7 @@ bench)
     bench/measure_input.sh build/pelune build/bench/libpelune_input_probe.so .
     ;;
 *)
-    echo "usage: $0 run|test|package|bench" >&2
+    echo "usage: $0 run|test|package|dist|bench" >&2
     exit 2
     ;;
 esac

@@ -15,7 +15,7 @@ WORK=$(mktemp -d /tmp/pelune-install-XXXXXX)
 trap 'rm -rf "$WORK"' EXIT
 DESTDIR=$WORK/root cmake --install "$BUILD" --prefix /opt/p >/dev/null
 ROOT=$WORK/root/opt/p
-ID=io.github.pelune.Pelune
+ID=io.github.pelune.pelune
 listing() { (cd "$ROOT" && find . ! -type d | sed 's|^\./||' | sort); }
 listing >"$WORK/listing"
 {
