@@ -6,7 +6,7 @@
 #                  again in a sanitizer build (build-asan)
 # ./dev.sh package the Debian package, build-deb/pelune_<version>_amd64.deb, the
 #                  same bytes wherever and whenever it is built from one commit
-# ./dev.sh dist    the source release of the last commit, pelune-<version>.tar.gz
+# ./dev.sh dist [DIR] the source release of the last commit, DIR/pelune-<version>.tar.gz
 # ./dev.sh bench   the frame-cost benchmark, then start-up, memory, CPU and pacing
 #                  of the real program beside a minimal SDL program under Xvfb
 set -euo pipefail
@@ -76,13 +76,16 @@ package)
     # and wherever it is built; dpkg-buildflags adds Debian's hardening.
     SOURCE_DATE_EPOCH=$(source_date)
     export SOURCE_DATE_EPOCH DEB_BUILD_MAINT_OPTIONS=hardening=+all
-    # A build of its own, configured for /usr, so that the man page and the
-    # fall-back data directory name the package's places.
+    # ccache's base_dir would turn some source paths relative, and the debug
+    # information (hashed into the build id) would differ from a build without it.
+    export CCACHE_BASEDIR=
+    # A build of its own, from scratch, configured for /usr, so that the man
+    # page and the fall-back data directory name the package's places.
+    rm -rf build-deb
     build build-deb -DCMAKE_INSTALL_PREFIX=/usr -DPELUNE_DEB=ON \
         -DPELUNE_TESTS=OFF -DPELUNE_BENCH=OFF -DPELUNE_TOOLS=OFF \
         -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
         -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)"
-    rm -f build-deb/pelune_*.deb
     (cd build-deb && cpack -G DEB >/dev/null)
     ls build-deb/pelune_*.deb
     ;;
@@ -90,8 +93,8 @@ dist)
     # The committed tree as it is; git archive dates every file by the commit.
     in_git || { echo "dist: not a git checkout" >&2; exit 1; }
     version=$(sed -n 's/^project(Pelune VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-    git archive --format=tar --prefix="pelune-$version/" HEAD | gzip -9n >"pelune-$version.tar.gz"
-    ls "pelune-$version.tar.gz"
+    git -c tar.umask=0022 archive --format=tar --prefix="pelune-$version/" HEAD | gzip -9n >"${2:-.}/pelune-$version.tar.gz"
+    ls "${2:-.}/pelune-$version.tar.gz"
     ;;
 bench)
     install_missing "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"
