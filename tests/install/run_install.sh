@@ -17,8 +17,8 @@ trap 'rm -rf "$WORK"' EXIT
 if [ "$1" = --release ]; then
     cd "$(dirname "$0")/../.."
     [ "$(git rev-parse --show-toplevel 2>/dev/null)" = "$PWD" ] || { echo "SKIP: not a git checkout"; exit 77; }
-    ! git ls-files -z | xargs -0 file -N --mime-type |
-        grep -E ': *application/(x-(pie-)?executable|x-sharedlib|x-object|x-archive|vnd\.debian\.binary-package)$'
+    git ls-files -z | xargs -0 file -N --mime-type |
+        { ! grep -E ': *application/(x-(pie-)?executable|x-sharedlib|x-object|x-archive|vnd\.debian\.binary-package)$'; }
     for run in a bb/c; do
         mkdir -p "$WORK/$run" && ./dev.sh dist "$WORK/$run" >/dev/null && sleep 1
         (cd "$WORK/$run" && tar xzf pelune-*.tar.gz && pelune-*/dev.sh package >/dev/null)
