@@ -20,8 +20,8 @@ if [ "$1" = --release ]; then
     git ls-files -z | xargs -0 file -N --mime-type |
         { ! grep -E ': *application/(x-(pie-)?executable|x-sharedlib|x-object|x-archive|vnd\.debian\.binary-package)$'; }
     for run in a bb/c; do
-        mkdir -p "$WORK/$run" && ./dev.sh dist "$WORK/$run" >/dev/null && sleep 1
-        (cd "$WORK/$run" && tar xzf pelune-*.tar.gz && pelune-*/dev.sh package >/dev/null)
+        mkdir -p "$WORK/$run"; ./dev.sh dist "$WORK/$run" >/dev/null; sleep 1
+        (cd "$WORK/$run"; tar xzf pelune-*.tar.gz; pelune-*/dev.sh package >/dev/null)
     done
     cmp "$WORK"/a/pelune-*.tar.gz "$WORK"/bb/c/pelune-*.tar.gz
     cmp "$WORK"/a/pelune-*/build-deb/*.deb "$WORK"/bb/c/pelune-*/build-deb/*.deb
@@ -62,7 +62,7 @@ for game in "$ROOT/bin/pelune" "$BUILD/pelune"; do
 done
 status=0
 PELUNE_DATA_DIR=$WORK/elsewhere "$ROOT/bin/pelune" 2>err || status=$?
-[ "$status" = 1 ] && [ "$(cat err)" = "pelune: no game data (data/gfx, data/music) in PELUNE_DATA_DIR $WORK/elsewhere" ]
+[ "$status" = 1 ] && [ "$(cat err)" = "pelune: no game data (data/gfx, data/music) in PELUNE_DATA_DIR $WORK/elsewhere" ] || exit 1
 PELUNE_INSTALLED=$ROOT "$TESTS" --gtest_filter='Installed.*' --gtest_brief=1
-[ "$(cat "$XDG_DATA_HOME/pelune/dat.dat")" = 1 ] && listing | diff "$WORK/listing" -
+[ "$(cat "$XDG_DATA_HOME/pelune/dat.dat")" = 1 ] && listing | diff "$WORK/listing" - || exit 1
 echo "install: every check passed"
