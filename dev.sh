@@ -73,7 +73,9 @@ package)
     install_missing "${PACKAGES[@]}" dpkg-dev file
     # Every date in the package is the last commit's (a source tarball has it
     # written in by git archive), so the package is the same bytes whenever
-    # and wherever it is built; dpkg-buildflags adds Debian's hardening.
+    # and wherever it is built; dpkg-buildflags adds Debian's hardening and
+    # -ffile-prefix-map, which keeps the folders out of the debug information
+    # that the build id is computed over.
     SOURCE_DATE_EPOCH=$(source_date)
     export SOURCE_DATE_EPOCH DEB_BUILD_MAINT_OPTIONS=hardening=+all
     # ccache's base_dir would turn some source paths relative, and the debug
