@@ -47,8 +47,9 @@ listing >"$WORK/listing"
         echo "share/pelune/data/$file"
     done
 } | tr ' ' '\n' | sort | diff - "$WORK/listing"
-desktop-file-validate "$ROOT/share/applications/$ID.desktop"
-appstreamcli validate --pedantic --no-net "$ROOT/share/metainfo/$ID.metainfo.xml"
+# Clean: not even a hint or a pedantic note.
+desktop-file-validate "$ROOT/share/applications/$ID.desktop" | { ! grep .; }
+appstreamcli validate --pedantic --no-net "$ROOT/share/metainfo/$ID.metainfo.xml" | { ! grep -E '^[EWIP]:'; }
 mkdir "$WORK/elsewhere" && cd "$WORK/elsewhere"
 # SDL ends the game cleanly on timeout's SIGTERM; in the sanitizer build the
 # leak report at that exit is left to the tests that look for leaks.
