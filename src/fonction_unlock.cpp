@@ -39,7 +39,14 @@ void read_unlock(General* general) {
     general->unlock_text[0] = '\0';
     // Never blocks (a FIFO), never follows a link; only a regular file is read.
     const int fd = open(unlock_path(general), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return;  // never finished: locked
+    // Missing: never finished. A link (ELOOP) reads as locked by choice; any
+    // other failure hides the player's unlock, which is worth a word.
+    if (fd < 0 && errno != ENOENT && errno != ELOOP) {
+        char shown[PATH_MAX];
+        std::fprintf(stderr, "pelune: cannot read %s (%s): the bonus level stays locked\n",
+                     Text_Escape(unlock_path(general), shown, sizeof shown), std::strerror(errno));
+    }
+    if (fd < 0) return;
     struct stat st {};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
         (general->unlock_file = fdopen(fd, "r")) == nullptr) {
@@ -57,17 +64,23 @@ void read_unlock(General* general) {
 }
 
 // Makes every missing folder above `path` (a per-user path on its first save).
-// Failures are left to the creation of the new file to report.
-static void make_parents(const char* path) {
+// The first folder that could not be made is kept in `failed` with its error,
+// which is the real cause when the new file then cannot be created.
+static int make_parents(const char* path, char* failed, size_t size) {
     char prefix[PATH_MAX];
-    if (std::strlen(path) >= sizeof prefix) return;
+    if (std::strlen(path) >= sizeof prefix) return 0;
     std::strcpy(prefix, path);
+    int error = 0;
     for (char* slash = std::strchr(prefix + 1, '/'); slash != nullptr;
          slash = std::strchr(slash + 1, '/')) {
         *slash = '\0';
-        mkdir(prefix, UNLOCK_DIR_MODE);
+        if (mkdir(prefix, UNLOCK_DIR_MODE) != 0 && errno != EEXIST && error == 0) {
+            error = errno;
+            std::snprintf(failed, size, "%s", prefix);
+        }
         *slash = '/';
     }
+    return error;
 }
 
 // Syncs the folder holding `path`, so a rename into it is on the disk.
@@ -128,8 +141,14 @@ void save_unlock(General* general) {
     const int length =
         std::snprintf(temp, sizeof temp, "%s.%ld.new", path, static_cast<long>(getpid()));
     int error = ENAMETOOLONG;
+    char failed[PATH_MAX];
+    int parent_error = 0;
+    if (path[0] == '\0') {
+        std::fprintf(stderr, "pelune: no home folder for the unlock file: it lasts this run only\n");
+        return;
+    }
     if (length > 0 && static_cast<size_t>(length) < sizeof temp) {
-        make_parents(path);
+        parent_error = make_parents(path, failed, sizeof failed);
         const int fd = create_new(temp);
         error = errno;
         if (fd >= 0) {
@@ -141,6 +160,13 @@ void save_unlock(General* general) {
             unlink(temp);
         }
     }
+    char shown[PATH_MAX];
+    if (parent_error != 0 && error == ENOENT) {  // the folder is missing because it cannot be made
+        std::fprintf(stderr,
+                     "pelune: cannot make %s (%s): the unlock is kept for this run only\n",
+                     Text_Escape(failed, shown, sizeof shown), std::strerror(parent_error));
+        return;
+    }
     std::fprintf(stderr, "pelune: cannot write %s (%s): the unlock is kept for this run only\n",
-                 path, std::strerror(error));
+                 Text_Escape(path, shown, sizeof shown), std::strerror(error));
 }

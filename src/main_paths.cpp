@@ -2,10 +2,12 @@
 // Where the game's data lives, and where the player's unlock is kept. The game
 // opens its files by relative names ("data/gfx/menu.png"), so start-up makes the
 // data directory the working directory.
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -57,23 +59,33 @@ static bool same_dir(const char* a, const char* b) {
 
 // The player's own unlock: $XDG_DATA_HOME/pelune/dat.dat, by default under
 // ~/.local/share. Relative values are ignored, as the XDG rules ask: after the
-// change of directory they would point into the data.
+// change of directory they would point into the data. Without a usable HOME,
+// the account's home from the password database; never the installed data,
+// which is no player's to write: with no home at all the unlock lasts one run.
 static void player_unlock(const DataSearch* search, DataPlace* place) {
+    const char* xdg = search->xdg_data_home;
+    if (xdg != nullptr && xdg[0] == '/') {
+        if (format(place->unlock, sizeof place->unlock, "%s/pelune/dat.dat", xdg)) return;
+        std::fprintf(stderr, "pelune: XDG_DATA_HOME is too long for a path (%zu bytes): not used\n",
+                     std::strlen(xdg));
+    }
     const char* home = search->home;
-    if (search->xdg_data_home != nullptr && search->xdg_data_home[0] == '/' &&
-        format(place->unlock, sizeof place->unlock, "%s/pelune/dat.dat", search->xdg_data_home)) {
+    if (home != nullptr && home[0] == '/') {
+        if (format(place->unlock, sizeof place->unlock, "%s/.local/share/pelune/dat.dat", home)) {
+            return;
+        }
+        std::fprintf(stderr,
+                     "pelune: HOME is too long for a path (%zu bytes): the account's home is used\n",
+                     std::strlen(home));
+    }
+    const passwd* user = getpwuid(getuid());
+    if (user != nullptr && user->pw_dir != nullptr && user->pw_dir[0] == '/' &&
+        format(place->unlock, sizeof place->unlock, "%s/.local/share/pelune/dat.dat",
+               user->pw_dir)) {
         return;
     }
-    if (home == nullptr || home[0] != '/') {
-        const passwd* user = getpwuid(getuid());
-        home = user != nullptr ? user->pw_dir : nullptr;
-    }
-    if (home != nullptr && home[0] == '/' &&
-        format(place->unlock, sizeof place->unlock, "%s/.local/share/pelune/dat.dat", home)) {
-        return;
-    }
-    // No home at all: kept beside the data, as a game run from its folder does.
-    format(place->unlock, sizeof place->unlock, "%s", UNLOCK_PATH);
+    std::fprintf(stderr, "pelune: no home folder for the unlock file: it lasts this run only\n");
+    place->unlock[0] = '\0';
 }
 
 // Where an installed executable's data lies: <exe_dir>/<exe_to_data>.
@@ -142,4 +154,39 @@ bool Data_Enter(DataPlace* place, Launch* launch) {
     }
     launch->unlock_path = place->unlock;
     return true;
+}
+
+std::FILE* Data_Open(const char* path, long long most, int flags, char why[DATA_WHY_SIZE]) {
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | flags);
+    if (fd < 0) {
+        std::snprintf(why, DATA_WHY_SIZE, "%s", std::strerror(errno));
+        return nullptr;
+    }
+    struct stat status {};
+    std::FILE* file = nullptr;
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        std::snprintf(why, DATA_WHY_SIZE, "not a regular file");
+    } else if (status.st_size > most) {
+        std::snprintf(why, DATA_WHY_SIZE, "%lld bytes, more than such a file can need (%lld)",
+                      static_cast<long long>(status.st_size), most);
+    } else if ((file = fdopen(fd, "rb")) == nullptr) {
+        std::snprintf(why, DATA_WHY_SIZE, "%s", std::strerror(errno));
+    }
+    if (file == nullptr) close(fd);
+    return file;
+}
+
+const char* Text_Escape(const char* text, char* out, size_t size) {
+    size_t used = 0;
+    for (const unsigned char* at = reinterpret_cast<const unsigned char*>(text); *at != 0; ++at) {
+        const bool plain = *at >= ' ' && *at <= '~' && *at != '\\';
+        if (used + (plain ? 1 : 4) >= size) break;
+        if (plain) {
+            out[used++] = static_cast<char>(*at);
+        } else {
+            used += std::snprintf(out + used, size - used, "\\x%02x", *at);
+        }
+    }
+    out[used] = '\0';
+    return out;
 }
