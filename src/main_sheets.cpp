@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -59,6 +60,10 @@ constexpr size_t PNG_HEAD = 33;
 // What a PNG holds beside its image data (palette, text, colour profile) and
 // the most libpng may set aside for one such chunk.
 constexpr long long PNG_ANCILLARY_MOST = 1 << 20;
+// What libpng may still read once every row is in: the end of the image data
+// and a few small chunks. Beyond that it would go on inflating data the
+// picture cannot hold only to throw it away (a compressed bomb: seconds).
+constexpr long long PNG_AFTER_ROWS_MOST = 64 << 10;
 // Samples in a pixel of each PNG colour type (0: no such type).
 constexpr int PNG_CHANNELS[7] = {1, 0, 3, 1, 2, 0, 4};
 // The largest sample a sheet may use, and its widest pixel (16-bit RGBA).
@@ -227,6 +232,42 @@ const char* decode_rgba8(SheetJob* job) {
     return nullptr;
 }
 
+// Each row's palette indices (one byte a pixel, at the row's start) turned into
+// ARGB pixels in place, from the right; an index the palette lacks is damage.
+void look_up_palette(png_structp png, png_infop info, SheetJob* job) {
+    png_colorp palette = nullptr;
+    int colours = 0;
+    png_bytep alphas = nullptr;
+    int opaque_from = 0;
+    png_get_PLTE(png, info, &palette, &colours);
+    if (png_get_tRNS(png, info, &alphas, &opaque_from, nullptr) == 0) opaque_from = 0;
+    for (int y = 0; y < job->h; ++y) {
+        Uint8* row = static_cast<Uint8*>(job->sheet->pixels) + y * job->sheet->pitch;
+        for (int x = job->w - 1; x >= 0; --x) {
+            const int index = row[x];
+            if (index >= colours) png_error(png, "a palette shorter than its indices");
+            const Uint32 alpha = index < opaque_from ? alphas[index] : 0xff;
+            const png_color colour = palette[index];
+            const Uint32 pixel = (alpha << 24) | (Uint32{colour.red} << 16) |
+                                 (Uint32{colour.green} << 8) | colour.blue;
+            std::memcpy(row + 4 * x, &pixel, 4);
+        }
+    }
+}
+
+// libpng's reads, counted against what it may still read.
+struct PngSource {
+    std::FILE* file;
+    long long left;
+};
+
+void png_read_bytes(png_structp png, png_bytep out, size_t n) {
+    PngSource* source = static_cast<PngSource*>(png_get_io_ptr(png));
+    if (static_cast<long long>(n) > source->left) png_error(png, "more image data than its size holds");
+    source->left -= static_cast<long long>(n);
+    if (std::fread(out, 1, n, source->file) != n) png_error(png, "cut short");
+}
+
 // Any other PNG through libpng, held to the sheet's size and to small chunks,
 // with every checksum error, leftover or missing image data and warning taken
 // as the damage it is. Pixels as SDL_image and the display-format conversion
@@ -235,34 +276,48 @@ void decode_png(SheetJob* job) {
     SDL_Surface* sheet = job->sheet;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, job, png_failed, png_warned);
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    PngSource source{job->file, LLONG_MAX};
     if (info != nullptr && setjmp(png_jmpbuf(png)) == 0) {
         png_set_user_limits(png, static_cast<Uint32>(job->w), static_cast<Uint32>(job->h));
         png_set_chunk_malloc_max(png, PNG_ANCILLARY_MOST);
         png_set_benign_errors(png, 0);
         png_set_crc_action(png, PNG_CRC_ERROR_QUIT, PNG_CRC_ERROR_QUIT);
-        png_init_io(png, job->file);
+        png_set_read_fn(png, &source, png_read_bytes);
         png_read_info(png, info);
-        png_set_expand(png);
-        png_set_strip_16(png);
-        png_set_gray_to_rgb(png);
-        png_set_add_alpha(png, 0xff, PNG_FILLER_AFTER);
+        // Palette indices are read as they are and looked up here: libpng
+        // would draw an index beyond a short palette as black, without a word.
+        const bool indexed = png_get_color_type(png, info) == PNG_COLOR_TYPE_PALETTE;
+        if (indexed) {
+            png_set_packing(png);
+        } else {
+            png_set_expand(png);
+            png_set_strip_16(png);
+            png_set_gray_to_rgb(png);
+            png_set_add_alpha(png, 0xff, PNG_FILLER_AFTER);
 #if SDL_BYTEORDER == SDL_LIL_ENDIAN
-        png_set_bgr(png);
+            png_set_bgr(png);
 #else
-        png_set_swap_alpha(png);
+            png_set_swap_alpha(png);
 #endif
+        }
         const int passes = png_set_interlace_handling(png);
         png_read_update_info(png, info);
-        if (png_get_rowbytes(png, info) != static_cast<png_size_t>(sheet->w) * 4) {
+        if (png_get_rowbytes(png, info) != static_cast<png_size_t>(sheet->w) * (indexed ? 1 : 4)) {
             png_error(png, "unexpected row size");
         }
         for (int pass = 0; pass < passes; ++pass) {
             for (int y = 0; y < job->h; ++y) {
+                // The last row (libpng then reads to the end of the image data)
+                // may need a row's worth, stored, and what follows it.
+                if (pass == passes - 1 && y == job->h - 1) {
+                    source.left = PNG_AFTER_ROWS_MOST + 3LL * sheet->pitch;
+                }
                 png_read_row(png, static_cast<png_bytep>(sheet->pixels) + y * sheet->pitch,
                              nullptr);
             }
         }
         png_read_end(png, nullptr);
+        if (indexed) look_up_palette(png, info, job);
         job->decoded = true;
     } else if (info == nullptr) {
         std::snprintf(job->error, sizeof job->error, "out of memory");
