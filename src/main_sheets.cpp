@@ -366,6 +366,43 @@ SDL_Surface* in_display_format(SDL_Surface* sheet) {
     return converted;
 }
 
+// Opens the sheet and judges it by its header and size: SHEET_DECODING with
+// its surface made when it may be decoded, else why not in the job.
+void open_sheet(SheetJob* job, const SheetShape& shape) {
+    job->state = SHEET_FAILED;
+    job->w = 0;
+    job->h = 0;
+    job->sheet = nullptr;
+    job->decoded = false;
+    job->error[0] = '\0';
+    // The largest PNG any sheet of this layout can be, read by nobody.
+    const long long most =
+        png_most(SHEET_SLACK * shape.w, SHEET_SLACK * shape.h, PNG_CHANNELS_MOST * PNG_DEPTH_MOST);
+    job->file = Data_Open(shape.path, most, 0, job->error);
+    if (job->file == nullptr) return;
+    const char* wrong = read_png_head(job->file, job);
+    const bool fit = wrong == nullptr && fits(shape, job->w, job->h);
+    struct stat status {};
+    if (fit && fstat(fileno(job->file), &status) == 0 &&
+        status.st_size > png_most(job->w, job->h, job->bits)) {
+        wrong = "longer than a PNG of its size can be";
+    }
+    if (fit && wrong == nullptr) {
+        job->sheet =
+            SDL_CreateRGBSurface(SDL_SWSURFACE, job->w, job->h + spare_rows(job->w, job->h), 32,
+                                 ARGB_MASKS[0], ARGB_MASKS[1], ARGB_MASKS[2], ARGB_MASKS[3]);
+        if (job->sheet == nullptr) wrong = "out of memory";
+    }
+    if (job->sheet != nullptr) {
+        job->state = SHEET_DECODING;
+        return;
+    }
+    if (wrong != nullptr) std::snprintf(job->error, sizeof job->error, "%s", wrong);
+    if (wrong == nullptr) job->state = SHEET_REFUSED;
+    std::fclose(job->file);
+    job->file = nullptr;
+}
+
 }  // namespace
 
 void prefer_software_rendering() {
@@ -382,38 +419,8 @@ void Sheets_Start(SheetLoad* load) {
     constexpr int LARGEST_FIRST[SHEET_COUNT] = {SHEET_LEVEL, SHEET_MENU, SHEET_ANIM, SHEET_RUNNER};
     for (int index : LARGEST_FIRST) {
         SheetJob* job = &load->jobs[index];
-        const SheetShape& shape = SHEET_SHAPES[index];
-        job->state = SHEET_FAILED;
-        job->w = 0;
-        job->h = 0;
-        job->sheet = nullptr;
-        job->decoded = false;
-        job->error[0] = '\0';
-        // The largest PNG any sheet of this layout can be, read by nobody.
-        const long long most =
-            png_most(SHEET_SLACK * shape.w, SHEET_SLACK * shape.h, PNG_CHANNELS_MOST * PNG_DEPTH_MOST);
-        job->file = Data_Open(shape.path, most, 0, job->error);
-        if (job->file == nullptr) continue;
-        const char* wrong = read_png_head(job->file, job);
-        struct stat status {};
-        if (wrong == nullptr && fits(shape, job->w, job->h) && fstat(fileno(job->file), &status) == 0 &&
-            status.st_size > png_most(job->w, job->h, job->bits)) {
-            wrong = "longer than a PNG of its size can be";
-        }
-        if (wrong == nullptr && fits(shape, job->w, job->h)) {
-            job->sheet =
-                SDL_CreateRGBSurface(SDL_SWSURFACE, job->w, job->h + spare_rows(job->w, job->h), 32,
-                                     ARGB_MASKS[0], ARGB_MASKS[1], ARGB_MASKS[2], ARGB_MASKS[3]);
-            if (job->sheet == nullptr) wrong = "out of memory";
-        }
-        if (job->sheet == nullptr) {
-            if (wrong != nullptr) std::snprintf(job->error, sizeof job->error, "%s", wrong);
-            if (wrong == nullptr) job->state = SHEET_REFUSED;
-            std::fclose(job->file);
-            job->file = nullptr;
-            continue;
-        }
-        job->state = SHEET_DECODING;
+        open_sheet(job, SHEET_SHAPES[index]);
+        if (job->state != SHEET_DECODING) continue;
         try {
             job->worker = std::thread(decode, job);
         } catch (const std::system_error&) {
