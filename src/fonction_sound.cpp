@@ -20,7 +20,8 @@ static SDL_RWops* open_sound(const char* path, long long most, bool audio_open) 
         std::fclose(file);
         std::snprintf(why, sizeof why, "%s", SDL_GetError());
     }
-    if (stream == nullptr && audio_open) std::fprintf(stderr, "pelune: cannot load %s: %s\n", path, why);
+    if (stream == nullptr && audio_open)
+        std::fprintf(stderr, "pelune: cannot load %s: %s\n", path, why);
     return stream;
 }
 

@@ -144,7 +144,8 @@ void save_unlock(General* general) {
     char failed[PATH_MAX];
     int parent_error = 0;
     if (path[0] == '\0') {
-        std::fprintf(stderr, "pelune: no home folder for the unlock file: it lasts this run only\n");
+        std::fprintf(stderr,
+                     "pelune: no home folder for the unlock file: it lasts this run only\n");
         return;
     }
     if (length > 0 && static_cast<size_t>(length) < sizeof temp) {
@@ -162,8 +163,7 @@ void save_unlock(General* general) {
     }
     char shown[PATH_MAX];
     if (parent_error != 0 && error == ENOENT) {  // the folder is missing because it cannot be made
-        std::fprintf(stderr,
-                     "pelune: cannot make %s (%s): the unlock is kept for this run only\n",
+        std::fprintf(stderr, "pelune: cannot make %s (%s): the unlock is kept for this run only\n",
                      Text_Escape(failed, shown, sizeof shown), std::strerror(parent_error));
         return;
     }

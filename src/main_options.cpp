@@ -48,9 +48,10 @@ int scale_value(const char* text) {
 // argument named as such.
 int bad_option(FILE* err, const char* why, const char* what) {
     char shown[256];
-    std::fprintf(err, "pelune: %s%s\n%s", why,
-                 what[0] == '\0' ? "\"\" (an empty argument)" : Text_Escape(what, shown, sizeof shown),
-                 USAGE);
+    std::fprintf(
+        err, "pelune: %s%s\n%s", why,
+        what[0] == '\0' ? "\"\" (an empty argument)" : Text_Escape(what, shown, sizeof shown),
+        USAGE);
     return 2;
 }
 

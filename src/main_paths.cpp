@@ -74,9 +74,9 @@ static void player_unlock(const DataSearch* search, DataPlace* place) {
         if (format(place->unlock, sizeof place->unlock, "%s/.local/share/pelune/dat.dat", home)) {
             return;
         }
-        std::fprintf(stderr,
-                     "pelune: HOME is too long for a path (%zu bytes): the account's home is used\n",
-                     std::strlen(home));
+        std::fprintf(
+            stderr, "pelune: HOME is too long for a path (%zu bytes): the account's home is used\n",
+            std::strlen(home));
     }
     const passwd* user = getpwuid(getuid());
     if (user != nullptr && user->pw_dir != nullptr && user->pw_dir[0] == '/' &&

@@ -263,7 +263,8 @@ struct PngSource {
 
 void png_read_bytes(png_structp png, png_bytep out, size_t n) {
     PngSource* source = static_cast<PngSource*>(png_get_io_ptr(png));
-    if (static_cast<long long>(n) > source->left) png_error(png, "more image data than its size holds");
+    if (static_cast<long long>(n) > source->left)
+        png_error(png, "more image data than its size holds");
     source->left -= static_cast<long long>(n);
     if (std::fread(out, 1, n, source->file) != n) png_error(png, "cut short");
 }
