@@ -11,7 +11,6 @@
 #include <sched.h>
 #include <signal.h>
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -423,15 +422,20 @@ TEST_P(Hostile, StartsInTimeInLittleMemoryAndSaysWhyInOneLine) {
         said.append(buffer, n);
     }
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
+    // The peak of the program itself (the rusage of a child counts the forked test too).
+    std::ifstream proc("/proc/" + std::to_string(child) + "/status");
+    long peak_kb = 0;
+    for (std::string key; proc >> key && key != "VmHWM:";) continue;
+    proc >> peak_kb;
     close(out[0]);
     kill(child, seconds.count() < 10 ? SIGTERM : SIGKILL);
     int status = 0;
-    rusage use{};
-    wait4(child, &status, 0, &use);
+    waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_NE(said.find("Loading music...OK"), std::string::npos) << said;
     EXPECT_LT(seconds.count(), 2.0);
-    EXPECT_LT(use.ru_maxrss, 100 << 10) << "kB at the peak";
+    EXPECT_GT(peak_kb, 0);
+    EXPECT_LT(peak_kb, 100 << 10) << "kB at the peak";
     const std::string err = dir.read("err");
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     const std::string line = std::string("pelune: cannot load ") + row.file + ": " + row.line;
