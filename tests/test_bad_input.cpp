@@ -16,7 +16,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -348,18 +347,17 @@ struct HostileRow {
     std::string bytes;  // the file's bytes, the scale's text, or the length padded to
     const char* line;   // the start of the one line on stderr
 };
-const char* const LVL = "data/gfx/lvl.png";
-const char* const ANIM = "data/gfx/anim.png";
-const char* const NOT_PNG = "not a PNG picture";
+const char *const LVL = "data/gfx/lvl.png", *const ANIM = "data/gfx/anim.png";
 const std::string RGBA_ROWS(282 * (4 * 1380 + 1), '\0');  // the anim sheet's size, all clear
 // Rows of palette indices for it: each filtered "up", the first already index 2.
 const std::string INDEX_ROWS(282 * (1380 + 1), '\x02');
-const std::string BMP_HEAD = "BM\x36\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x80\x3e\0\0\x80\x3e\0\0"s;  // 16000x16000
+const std::string BMP_HEAD =
+    "BM\x36\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x80\x3e\0\0\x80\x3e\0\0"s;  // 16000x16000
 // clang-format off
 const HostileRow HOSTILE_ROWS[] = {
-    {"GifHeader", ANIM, Put::Bytes, "GIF89a\x80\x3e\x80\x3e\0\0\0,\0\0\0\0\x80\x3e\x80\x3e\0\x02"s, NOT_PNG},
-    {"BmpHeader", LVL, Put::Bytes, BMP_HEAD, NOT_PNG},
-    {"PnmHeader", "data/gfx/menu.png", Put::Bytes, "P6\n16000 16000\n255\n", NOT_PNG},
+    {"GifHeader", ANIM, Put::Bytes, "GIF89a\x80\x3e\x80\x3e\0\0\0,\0\0\0\0\x80\x3e\x80\x3e\0\x02"s, "not a PNG picture"},
+    {"BmpHeader", LVL, Put::Bytes, BMP_HEAD, "not a PNG picture"},
+    {"PnmHeader", "data/gfx/menu.png", Put::Bytes, "P6\n16000 16000\n255\n", "not a PNG picture"},
     {"CutInItsHeader", LVL, Put::Bytes, "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR"s, "cut short in its PNG header"},
     {"Padded1GB", LVL, Put::Padded, std::to_string(1LL << 30), "1073741824 bytes, more than"},
     {"Sparse64GB", LVL, Put::Padded, std::to_string(64LL << 30), "68719476736 bytes, more than"},
@@ -373,7 +371,6 @@ const HostileRow HOSTILE_ROWS[] = {
     {"FifoMusic", "data/music/music.ogg", Put::Fifo, "", "not a regular file"},
     {"FifoSound", "data/music/3.wav", Put::Fifo, "", "not a regular file"},
     {"ScaleNan", "", Put::Scale, "nan", "pelune: SDL12COMPAT_WINDOW_SCALING=nan ignored"},
-    {"ScaleTooLarge", "", Put::Scale, "67", "pelune: SDL12COMPAT_WINDOW_SCALING=67 ignored"},
     {"ScaleEscape", "", Put::Scale, "\x1b[2J", "pelune: SDL12COMPAT_WINDOW_SCALING=\\x1b[2J ignored"},
     {"HomeOf5000Characters", "", Put::LongHome, "", "pelune: HOME is too long for a path (5000"},
 };
@@ -399,7 +396,6 @@ TEST_P(Hostile, StartsInTimeInLittleMemoryAndSaysWhyInOneLine) {
         fs::create_directory(dir.file("bin")), fs::copy_file(PELUNE_EXECUTABLE, game);
     int out[2];
     ASSERT_EQ(pipe(out), 0);
-    const auto started = std::chrono::steady_clock::now();
     const pid_t child = fork();
     if (child == 0) {
         dup2(out[1], 1);
@@ -416,26 +412,28 @@ TEST_P(Hostile, StartsInTimeInLittleMemoryAndSaysWhyInOneLine) {
     std::string said;
     char buffer[256];
     pollfd ready{out[0], POLLIN, 0};
-    while (said.find("music...OK\n") == std::string::npos && poll(&ready, 1, 10000) > 0) {
-        const ssize_t n = read(out[0], buffer, sizeof buffer);
-        if (n <= 0) break;
-        said.append(buffer, n);
+    for (ssize_t n = 1; n > 0 && said.find("music...OK\n") == std::string::npos;) {
+        n = poll(&ready, 1, 10000) > 0 ? read(out[0], buffer, sizeof buffer) : 0;
+        said.append(buffer, std::max<ssize_t>(n, 0));
     }
-    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
-    // The peak of the program itself (the rusage of a child counts the forked test too).
-    std::ifstream proc("/proc/" + std::to_string(child) + "/status");
-    long peak_kb = 0;
-    for (std::string key; proc >> key && key != "VmHWM:";) continue;
-    proc >> peak_kb;
+    // The program's own peak memory and CPU time to here: a child's rusage counts
+    // the forked test too, and the clock counts every other program of a busy machine.
+    const std::string proc = "/proc/" + std::to_string(child);
+    std::ifstream status_file(proc + "/status"), stat_file(proc + "/stat");
+    long peak_kb = 0, ticks = 0;
+    for (std::string key; status_file >> key && key != "VmHWM:";) continue;
+    status_file >> peak_kb;
+    std::string field;
+    for (int i = 1; i <= 15 && stat_file >> field; ++i) ticks += i >= 14 ? std::stol(field) : 0;
     close(out[0]);
-    kill(child, seconds.count() < 10 ? SIGTERM : SIGKILL);
+    const bool loaded = said.find("Loading music...OK") != std::string::npos;
+    kill(child, loaded ? SIGTERM : SIGKILL);  // else it hangs
     int status = 0;
     waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_NE(said.find("Loading music...OK"), std::string::npos) << said;
-    EXPECT_LT(seconds.count(), 2.0);
-    EXPECT_GT(peak_kb, 0);
-    EXPECT_LT(peak_kb, 100 << 10) << "kB at the peak";
+    EXPECT_TRUE(loaded) << said;
+    EXPECT_LT(ticks, 2 * sysconf(_SC_CLK_TCK)) << "2 s of CPU";
+    EXPECT_TRUE(peak_kb > 0 && peak_kb < 100 << 10) << peak_kb << " kB at the peak";
     const std::string err = dir.read("err");
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     const std::string line = std::string("pelune: cannot load ") + row.file + ": " + row.line;
