@@ -349,8 +349,8 @@ struct HostileRow {
 };
 const char *const LVL = "data/gfx/lvl.png", *const ANIM = "data/gfx/anim.png";
 const std::string RGBA_ROWS(282 * (4 * 1380 + 1), '\0');  // the anim sheet's size, all clear
-// Rows of palette indices for it: each filtered "up", the first already index 2.
-const std::string INDEX_ROWS(282 * (1380 + 1), '\x02');
+// Rows of palette indices for it, unfiltered: all 0 but one 2, one past a 2-colour palette.
+const std::string INDEX_ROWS = std::string(282 * (1380 + 1), '\0').replace(1, 1, "\x02");
 const std::string BMP_HEAD =
     "BM\x36\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x80\x3e\0\0\x80\x3e\0\0"s;  // 16000x16000
 // clang-format off
