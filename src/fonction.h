@@ -136,7 +136,9 @@ void read_unlock(General* general);
 // the old file survives a failure, which is one line on stderr.
 void save_unlock(General* general);
 // Writes `text` to `path` the same safe way (the settings file is saved so too),
-// `stream` open only inside the call. 0, or the errno value of the failed step.
-int save_file_safely(const char* path, const char* text, FILE** stream);
+// `stream` open only inside the call. 0, or the errno value of the failed step;
+// `failed` (PATH_MAX bytes) names the folder that could not be made when that
+// was the cause, else "".
+int save_file_safely(const char* path, const char* text, FILE** stream, char* failed);
 
 #endif

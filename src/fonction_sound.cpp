@@ -5,9 +5,30 @@
 
 #include "fonction.h"
 
+// The most a sound file of the game may hold: some 45 s of CD-quality WAV for a
+// chunk, some half an hour of Ogg Vorbis for the music, which is read as it plays.
+static constexpr long long CHUNK_FILE_MOST = 8LL << 20;
+static constexpr long long MUSIC_FILE_MOST = 32LL << 20;
+
+// The file, opened the safe way, as a stream the mixer reads and closes; null
+// after one line (none without an audio device: start-up has said so once).
+static SDL_RWops* open_sound(const char* path, long long most, bool audio_open) {
+    char why[DATA_WHY_SIZE];
+    std::FILE* file = Data_Open(path, most, 0, why);
+    SDL_RWops* stream = file != nullptr ? SDL_RWFromFP(file, 1) : nullptr;
+    if (file != nullptr && stream == nullptr) {
+        std::fclose(file);
+        std::snprintf(why, sizeof why, "%s", SDL_GetError());
+    }
+    if (stream == nullptr && audio_open)
+        std::fprintf(stderr, "pelune: cannot load %s: %s\n", path, why);
+    return stream;
+}
+
 static Mix_Chunk* load_chunk(const char* path, bool audio_open) {
-    Mix_Chunk* chunk = Mix_LoadWAV_RW(SDL_RWFromFile(path, "rb"), 1);
-    // Without an audio device every load fails; start-up has said so once already.
+    SDL_RWops* stream = open_sound(path, CHUNK_FILE_MOST, audio_open);
+    if (stream == nullptr) return nullptr;
+    Mix_Chunk* chunk = Mix_LoadWAV_RW(stream, 1);
     if (chunk == nullptr && audio_open) {
         std::fprintf(stderr, "pelune: cannot load %s: %s\n", path, Mix_GetError());
     }
@@ -16,9 +37,11 @@ static Mix_Chunk* load_chunk(const char* path, bool audio_open) {
 
 void Sons_Init(Sons* sons) {
     const bool audio_open = Mix_QuerySpec(nullptr, nullptr, nullptr) != 0;
-    sons->music = Mix_LoadMUS("data/music/music.ogg");
-    if (sons->music == nullptr && audio_open) {
-        std::fprintf(stderr, "pelune: cannot load data/music/music.ogg: %s\n", Mix_GetError());
+    const char* const music = "data/music/music.ogg";
+    SDL_RWops* stream = open_sound(music, MUSIC_FILE_MOST, audio_open);
+    sons->music = stream != nullptr ? Mix_LoadMUSType_RW(stream, MUS_OGG, 1) : nullptr;
+    if (stream != nullptr && sons->music == nullptr && audio_open) {
+        std::fprintf(stderr, "pelune: cannot load %s: %s\n", music, Mix_GetError());
     }
     sons->theme = load_chunk("data/music/pelune.wav", audio_open);
     sons->gameover = load_chunk("data/music/gameover.wav", audio_open);

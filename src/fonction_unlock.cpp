@@ -39,7 +39,14 @@ void read_unlock(General* general) {
     general->unlock_text[0] = '\0';
     // Never blocks (a FIFO), never follows a link; only a regular file is read.
     const int fd = open(unlock_path(general), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return;  // never finished: locked
+    // Missing: never finished. A link (ELOOP) reads as locked by choice; any
+    // other failure hides the player's unlock, which is worth a word.
+    if (fd < 0 && errno != ENOENT && errno != ELOOP) {
+        char shown[PATH_MAX];
+        std::fprintf(stderr, "pelune: cannot read %s (%s): the bonus level stays locked\n",
+                     Text_Escape(unlock_path(general), shown, sizeof shown), std::strerror(errno));
+    }
+    if (fd < 0) return;
     struct stat st {};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
         (general->unlock_file = fdopen(fd, "r")) == nullptr) {
@@ -57,17 +64,23 @@ void read_unlock(General* general) {
 }
 
 // Makes every missing folder above `path` (a per-user path on its first save).
-// Failures are left to the creation of the new file to report.
-static void make_parents(const char* path) {
+// The first folder that could not be made is kept in `failed` with its error,
+// which is the real cause when the new file then cannot be created.
+static int make_parents(const char* path, char* failed, size_t size) {
     char prefix[PATH_MAX];
-    if (std::strlen(path) >= sizeof prefix) return;
+    if (std::strlen(path) >= sizeof prefix) return 0;
     std::strcpy(prefix, path);
+    int error = 0;
     for (char* slash = std::strchr(prefix + 1, '/'); slash != nullptr;
          slash = std::strchr(slash + 1, '/')) {
         *slash = '\0';
-        mkdir(prefix, UNLOCK_DIR_MODE);
+        if (mkdir(prefix, UNLOCK_DIR_MODE) != 0 && errno != EEXIST && error == 0) {
+            error = errno;
+            std::snprintf(failed, size, "%s", prefix);
+        }
         *slash = '/';
     }
+    return error;
 }
 
 // Syncs the folder holding `path`, so a rename into it is on the disk.
@@ -119,16 +132,22 @@ static bool write_text(FILE** stream, int fd, const char* text) {
     return written && closed;
 }
 
-int save_file_safely(const char* path, const char* text, FILE** stream) {
+int save_file_safely(const char* path, const char* text, FILE** stream, char* failed) {
     // A name of this process's own beside the file: two games saving at once
     // never write into the same new file.
     char temp[PATH_MAX];
     const int length =
         std::snprintf(temp, sizeof temp, "%s.%ld.new", path, static_cast<long>(getpid()));
+    failed[0] = '\0';
     if (length <= 0 || static_cast<size_t>(length) >= sizeof temp) return ENAMETOOLONG;
-    make_parents(path);
+    const int parent_error = make_parents(path, failed, PATH_MAX);
     const int fd = create_new(temp);
-    if (fd < 0) return errno;
+    const int open_error = errno;
+    // A folder that could not be made is the real cause of a missing folder;
+    // otherwise `failed` names nothing.
+    if (fd < 0 && parent_error != 0 && open_error == ENOENT) return parent_error;
+    failed[0] = '\0';
+    if (fd < 0) return open_error;
     if (write_text(stream, fd, text) && std::rename(temp, path) == 0) {
         sync_parent(path);
         return 0;
@@ -140,10 +159,22 @@ int save_file_safely(const char* path, const char* text, FILE** stream) {
 
 void save_unlock(General* general) {
     const char* path = unlock_path(general);
+    if (path[0] == '\0') {
+        std::fprintf(stderr,
+                     "pelune: no home folder for the unlock file: it lasts this run only\n");
+        return;
+    }
     char count[16];
     std::snprintf(count, sizeof count, "%d", general->unlock);
-    const int error = save_file_safely(path, count, &general->unlock_file);
+    char failed[PATH_MAX];
+    const int error = save_file_safely(path, count, &general->unlock_file, failed);
     if (error == 0) return;
+    char shown[PATH_MAX];
+    if (failed[0] != '\0') {
+        std::fprintf(stderr, "pelune: cannot make %s (%s): the unlock is kept for this run only\n",
+                     Text_Escape(failed, shown, sizeof shown), std::strerror(error));
+        return;
+    }
     std::fprintf(stderr, "pelune: cannot write %s (%s): the unlock is kept for this run only\n",
-                 path, std::strerror(error));
+                 Text_Escape(path, shown, sizeof shown), std::strerror(error));
 }

@@ -17,10 +17,45 @@ int continuer = 1;
 static constexpr Uint32 RETRY_DISPLAY_MS = 200;
 static constexpr long long FRAME_NS = 1000000000LL / FRAMES_PER_SECOND;
 
+// A window icon is at most 256 pixels a side: the largest BMP of that, with a
+// full palette and the longest header.
+static constexpr int ICON_SIDE_MOST = 256;
+static constexpr long long ICON_FILE_MOST = 4LL * ICON_SIDE_MOST * ICON_SIDE_MOST + 2048;
+static constexpr size_t BMP_HEAD = 26;  // file header, then the info header's size, width, height
+
+static Sint32 little_endian(const unsigned char* bytes) {
+    return static_cast<Sint32>(Uint32{bytes[0]} | (Uint32{bytes[1]} << 8) |
+                               (Uint32{bytes[2]} << 16) | (Uint32{bytes[3]} << 24));
+}
+
+// The icon's size is checked from its header before any pixel is decoded.
+static SDL_Surface* load_icon(const char* path, char why[DATA_WHY_SIZE]) {
+    std::FILE* file = Data_Open(path, ICON_FILE_MOST, 0, why);
+    if (file == nullptr) return nullptr;
+    unsigned char head[BMP_HEAD];
+    const bool read = std::fread(head, 1, sizeof head, file) == sizeof head;
+    const Sint32 w = read ? little_endian(head + 18) : 0;
+    const Sint32 h = read ? little_endian(head + 22) : 0;
+    if (!read || std::memcmp(head, "BM", 2) != 0 || little_endian(head + 14) < 40) {
+        std::snprintf(why, DATA_WHY_SIZE, "not a Windows bitmap");
+    } else if (w < 1 || w > ICON_SIDE_MOST || h == 0 || h < -ICON_SIDE_MOST || h > ICON_SIDE_MOST) {
+        std::snprintf(why, DATA_WHY_SIZE, "%dx%d pixels, an icon is at most %dx%d", w, h,
+                      ICON_SIDE_MOST, ICON_SIDE_MOST);
+    } else if (SDL_RWops* stream =
+                   std::fseek(file, 0, SEEK_SET) == 0 ? SDL_RWFromFP(file, 1) : nullptr) {
+        SDL_Surface* icon = SDL_LoadBMP_RW(stream, 1);  // closes the file
+        if (icon == nullptr) std::snprintf(why, DATA_WHY_SIZE, "%s", SDL_GetError());
+        return icon;
+    }
+    std::fclose(file);
+    return nullptr;
+}
+
 static void set_icon() {
-    SDL_Surface* icon = SDL_LoadBMP_RW(SDL_RWFromFile("ico.bmp", "rb"), 1);
+    char why[DATA_WHY_SIZE];
+    SDL_Surface* icon = load_icon("ico.bmp", why);
     if (icon == nullptr) {
-        std::fprintf(stderr, "pelune: cannot load ico.bmp: %s\n", SDL_GetError());
+        std::fprintf(stderr, "pelune: cannot load ico.bmp: %s\n", why);
         return;
     }
     SDL_WM_SetIcon(icon, nullptr);
@@ -81,8 +116,13 @@ static bool open_window(Game* game, const Launch* launch) {
         SDL_Delay(RETRY_DISPLAY_MS);
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) break;
     }
-    std::fprintf(stderr, "pelune: no display: %s\n",
-                 game->screen == nullptr ? SDL_GetError() : "no X11 or Wayland display to open");
+    // A display that is there but refuses the window says why, in its own words.
+    if (game->screen == nullptr) {
+        std::fprintf(stderr, "pelune: cannot open a %dx%d window%s: %s\n", SCREEN_W, SCREEN_H,
+                     fullscreen != 0 ? " on the whole screen" : "", SDL_GetError());
+    } else {
+        std::fprintf(stderr, "pelune: no display: no X11 or Wayland display to open\n");
+    }
     game->screen = nullptr;
     return false;
 }

@@ -269,6 +269,16 @@ bool Data_Find(const DataSearch* search, DataPlace* place);
 // on standard error when there is no data to be found.
 bool Data_Enter(DataPlace* place, Launch* launch);
 
+// The one way every data file is opened: without waiting (a FIFO), only a
+// regular file, and only one of at most `most` bytes, so that nothing is read
+// before its size is known to be what its kind can need. Null with the reason
+// in `why` (one line) otherwise. `flags` are added to open's (O_NOFOLLOW).
+constexpr size_t DATA_WHY_SIZE = 96;
+std::FILE* Data_Open(const char* path, long long most, int flags, char why[DATA_WHY_SIZE]);
+// `text` as a message may show it: control bytes, backslashes and bytes above
+// 126 as \xNN, cut to fit `out` (at least 4 bytes).
+const char* Text_Escape(const char* text, char* out, size_t size);
+
 // The command line. Launch_Parse sets only `scale`, `fullscreen`, `fill` and
 // the `given` bits of those it was given, and
 // returns LAUNCH_RUN to play, or the status to exit with at once: 0 after
@@ -285,7 +295,8 @@ int Launch_FitScale(int desktop_w, int desktop_h);
 void Launch_Environment();
 // Before the video mode: the window's scale (the launch's, or the one that fits
 // the desktop), as an environment setting of the SDL 1.2 layer. A scale the
-// user set in the environment wins over the fitted one, not over --scale.
+// user set in the environment wins over the fitted one, not over --scale, if it
+// is one --scale takes; any other is ignored with one line.
 void Launch_SetScale(const Launch* launch);
 
 // After the video mode: drops every event type the game never reads, so that a
@@ -305,8 +316,7 @@ int Pad_Keys(Pad* pad, const SDL_Event* event, SDL_Event keys[PAD_KEYS_MAX]);
 // The four sprite sheets, in the order start-up takes them.
 enum SheetIndex { SHEET_MENU, SHEET_LEVEL, SHEET_ANIM, SHEET_RUNNER, SHEET_COUNT };
 enum SheetState {
-    SHEET_OTHER,     // no PNG, or none could be decoded here: SDL_image tries it when taken
-    SHEET_FAILED,    // cannot be opened or is no regular file (`error` says which)
+    SHEET_FAILED,    // cannot be opened, or no PNG sheet (`error` says why)
     SHEET_REFUSED,   // its size (`w`, `h`) does not fit the layout cut from it
     SHEET_DECODING,  // on its worker thread into `sheet`
 };
@@ -315,12 +325,14 @@ enum SheetState {
 // only between Sheets_Start and Sheets_Take, which must take every sheet.
 struct SheetJob {
     int state;           // a SheetState
-    int w, h;            // the picture's size, as its header or SDL_image gave it
+    int w, h;            // the picture's size, as its header gave it
     SDL_Surface* sheet;  // being filled by the worker; handed out by Sheets_Take
     std::FILE* file;     // the PNG, read and closed by the worker
     std::thread worker;
     bool decoded;    // the worker's verdict, read after the join
     char error[96];  // why the picture cannot be had
+    int bits;        // a pixel's bits in the PNG, from its header
+    bool fast;       // 8-bit RGBA without interlacing: libdeflate alone decodes it
 };
 
 struct SheetLoad {

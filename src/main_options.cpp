@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The command line, and the window's scale and fullscreen.
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -48,8 +49,14 @@ int scale_value(const char* text) {
     return text[0] - '0';
 }
 
+// The option as the terminal may show it: control bytes escaped, an empty
+// argument named as such.
 int bad_option(FILE* err, const char* why, const char* what) {
-    std::fprintf(err, "pelune: %s%s\n%s", why, what, USAGE);
+    char shown[256];
+    std::fprintf(
+        err, "pelune: %s%s\n%s", why,
+        what[0] == '\0' ? "\"\" (an empty argument)" : Text_Escape(what, shown, sizeof shown),
+        USAGE);
     return 2;
 }
 
@@ -108,9 +115,19 @@ void Launch_SetScale(const Launch* launch) {
         setenv("SDL12COMPAT_WINDOW_SCALING", scale, 1);  // asked for on the command line
         return;
     }
+    // The user's own scale, from the environment, counts only as --scale would.
+    const char* asked = std::getenv("SDL12COMPAT_WINDOW_SCALING");
+    if (asked != nullptr && scale_value(asked) != 0) return;
+    if (asked != nullptr) {
+        char shown[64];
+        std::fprintf(stderr,
+                     "pelune: SDL12COMPAT_WINDOW_SCALING=%s ignored: the scale is a whole number "
+                     "from 1 to 8\n",
+                     Text_Escape(asked, shown, sizeof shown));
+    }
     // Before the video mode the SDL 1.2 layer reports the desktop's own size.
     const SDL_VideoInfo* info = SDL_GetVideoInfo();
     const int fit = info == nullptr ? 1 : Launch_FitScale(info->current_w, info->current_h);
     std::snprintf(scale, sizeof scale, "%d", fit);
-    setenv("SDL12COMPAT_WINDOW_SCALING", scale, 0);
+    setenv("SDL12COMPAT_WINDOW_SCALING", scale, 1);
 }

@@ -2,10 +2,12 @@
 // Where the game's data lives, and where the player's unlock and settings are kept. The game
 // opens its files by relative names ("data/gfx/menu.png"), so start-up makes the
 // data directory the working directory.
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -55,31 +57,47 @@ static bool same_dir(const char* a, const char* b) {
            info_a.st_dev == info_b.st_dev && info_a.st_ino == info_b.st_ino;
 }
 
-// The player's own file: $XDG_<kind>_HOME/pelune/<name>, by default under
+// The player's own file: $<xdg_name>/pelune/<name>, by default under
 // ~/<fallback>. Relative values are ignored, as the XDG rules ask: after the
-// change of directory they would point into the data. With no home at all it
-// is kept beside the data (`beside`), as a game run from its folder does.
-static void player_file(const DataSearch* search, const char* xdg, const char* fallback,
-                        const char* name, const char* beside, char* out, size_t size) {
-    const char* home = search->home;
-    if (xdg != nullptr && xdg[0] == '/' && format(out, size, "%s/pelune/%s", xdg, name)) return;
-    if (home == nullptr || home[0] != '/') {
-        const passwd* user = getpwuid(getuid());
-        home = user != nullptr ? user->pw_dir : nullptr;
+// change of directory they would point into the data. Without a usable HOME,
+// the account's home from the password database; never the installed data,
+// which is no player's to write: with no home at all `out` is empty and the
+// file lasts one run. `say_home`: a HOME too long is said (once for both files).
+static void player_file(const DataSearch* search, const char* xdg, const char* xdg_name,
+                        const char* fallback, const char* name, bool say_home, char* out,
+                        size_t size) {
+    if (xdg != nullptr && xdg[0] == '/') {
+        if (format(out, size, "%s/pelune/%s", xdg, name)) return;
+        std::fprintf(stderr, "pelune: %s is too long for a path (%zu bytes): not used\n",
+                     xdg_name, std::strlen(xdg));
     }
-    if (home != nullptr && home[0] == '/' &&
-        format(out, size, "%s/%s/pelune/%s", home, fallback, name)) {
+    const char* home = search->home;
+    if (home != nullptr && home[0] == '/') {
+        if (format(out, size, "%s/%s/pelune/%s", home, fallback, name)) return;
+        if (say_home) {
+            std::fprintf(
+                stderr,
+                "pelune: HOME is too long for a path (%zu bytes): the account's home is used\n",
+                std::strlen(home));
+        }
+    }
+    const passwd* user = getpwuid(getuid());
+    if (user != nullptr && user->pw_dir != nullptr && user->pw_dir[0] == '/' &&
+        format(out, size, "%s/%s/pelune/%s", user->pw_dir, fallback, name)) {
         return;
     }
-    format(out, size, "%s", beside);
+    out[0] = '\0';
 }
 
 // The player's own unlock ($XDG_DATA_HOME) and settings ($XDG_CONFIG_HOME).
 static void player_unlock(const DataSearch* search, DataPlace* place) {
-    player_file(search, search->xdg_data_home, ".local/share", "dat.dat", UNLOCK_PATH,
+    player_file(search, search->xdg_data_home, "XDG_DATA_HOME", ".local/share", "dat.dat", true,
                 place->unlock, sizeof place->unlock);
-    player_file(search, search->xdg_config_home, ".config", "settings.ini", SETTINGS_PATH,
-                place->settings, sizeof place->settings);
+    if (place->unlock[0] == '\0') {
+        std::fprintf(stderr, "pelune: no home folder for the unlock file: it lasts this run only\n");
+    }
+    player_file(search, search->xdg_config_home, "XDG_CONFIG_HOME", ".config", "settings.ini",
+                false, place->settings, sizeof place->settings);
 }
 
 // Where an installed executable's data lies: <exe_dir>/<exe_to_data>.
@@ -149,6 +167,41 @@ bool Data_Enter(DataPlace* place, Launch* launch) {
         return false;
     }
     launch->unlock_path = place->unlock;
-    launch->settings_path = place->settings;
+    launch->settings_path = place->settings[0] != '\0' ? place->settings : nullptr;
     return true;
+}
+
+std::FILE* Data_Open(const char* path, long long most, int flags, char why[DATA_WHY_SIZE]) {
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | flags);
+    if (fd < 0) {
+        std::snprintf(why, DATA_WHY_SIZE, "%s", std::strerror(errno));
+        return nullptr;
+    }
+    struct stat status {};
+    std::FILE* file = nullptr;
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        std::snprintf(why, DATA_WHY_SIZE, "not a regular file");
+    } else if (status.st_size > most) {
+        std::snprintf(why, DATA_WHY_SIZE, "%lld bytes, more than such a file can need (%lld)",
+                      static_cast<long long>(status.st_size), most);
+    } else if ((file = fdopen(fd, "rb")) == nullptr) {
+        std::snprintf(why, DATA_WHY_SIZE, "%s", std::strerror(errno));
+    }
+    if (file == nullptr) close(fd);
+    return file;
+}
+
+const char* Text_Escape(const char* text, char* out, size_t size) {
+    size_t used = 0;
+    for (const unsigned char* at = reinterpret_cast<const unsigned char*>(text); *at != 0; ++at) {
+        const bool plain = *at >= ' ' && *at <= '~' && *at != '\\';
+        if (used + (plain ? 1 : 4) >= size) break;
+        if (plain) {
+            out[used++] = static_cast<char>(*at);
+        } else {
+            used += std::snprintf(out + used, size - used, "\\x%02x", *at);
+        }
+    }
+    out[used] = '\0';
+    return out;
 }

@@ -165,9 +165,13 @@ void Settings_Write(const Settings* settings, const char* path) {
     char text[SETTINGS_MAX_BYTES];
     Settings_Text(settings, text, sizeof text);
     FILE* stream = nullptr;
-    const int error = save_file_safely(path, text, &stream);
+    char failed[PATH_MAX];
+    const int error = save_file_safely(path, text, &stream, failed);
     if (error != 0) {
-        std::fprintf(stderr, "pelune: cannot write %s (%s): the settings are not kept\n", path,
+        char shown[PATH_MAX];
+        std::fprintf(stderr, "pelune: cannot %s %s (%s): the settings are not kept\n",
+                     failed[0] != '\0' ? "make" : "write",
+                     Text_Escape(failed[0] != '\0' ? failed : path, shown, sizeof shown),
                      std::strerror(error));
     }
 }

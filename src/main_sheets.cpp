@@ -5,15 +5,16 @@
 // at once, each on a thread of its own, straight into the display's pixel
 // order, which spares the conversion a loaded sheet would need: an 8-bit RGBA
 // PNG (every sheet the game ships) inflated in one go by libdeflate inside the
-// sheet's own pixels, any other PNG by libpng, anything else by SDL_image.
-#include <SDL_image.h>
-#include <fcntl.h>
+// sheet's own pixels, any other PNG by libpng, held to the same limits. Only a
+// PNG is a sheet: anything else is refused by its first bytes, and no byte is
+// read beyond what a PNG of its header's size can need.
 #include <libdeflate.h>
 #include <png.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -53,18 +54,60 @@ Uint32 big_endian(const unsigned char* bytes) {
     return (Uint32{bytes[0]} << 24) | (Uint32{bytes[1]} << 16) | (Uint32{bytes[2]} << 8) | bytes[3];
 }
 
+// Bytes of the header a sheet is judged by: the signature, then the IHDR chunk
+// (length, type, 13 bytes of data, checksum).
+constexpr size_t PNG_HEAD = 33;
+// What a PNG holds beside its image data (palette, text, colour profile) and
+// the most libpng may set aside for one such chunk.
+constexpr long long PNG_ANCILLARY_MOST = 1 << 20;
+// What libpng may still read once every row is in: the end of the image data
+// and a few small chunks. Beyond that it would go on inflating data the
+// picture cannot hold only to throw it away (a compressed bomb: seconds).
+constexpr long long PNG_AFTER_ROWS_MOST = 64 << 10;
+// Samples in a pixel of each PNG colour type (0: no such type).
+constexpr int PNG_CHANNELS[7] = {1, 0, 3, 1, 2, 0, 4};
+// The largest sample a sheet may use, and its widest pixel (16-bit RGBA).
+constexpr int PNG_DEPTH_MOST = 16;
+constexpr int PNG_CHANNELS_MOST = 4;
+
+// The most bytes a PNG of this size and pixel can need: every row unpacked
+// with its filter byte, stored without compression (a deflate block header in
+// some 65,000 bytes, a chunk header in some 8,000 at the least) plus what is
+// not image data. Anything longer carries bytes the picture cannot use.
+long long png_most(long long w, long long h, int bits) {
+    const long long raw = h * ((w * bits + 7) / 8 + 1);
+    return raw + raw / 16 + PNG_ANCILLARY_MOST;
+}
+
 // A PNG starts with its signature and then its IHDR chunk: width and height at
-// bytes 16 to 23.
-bool read_png_size(std::FILE* file, int* w, int* h) {
-    unsigned char head[24];
-    if (std::fread(head, 1, sizeof head, file) != sizeof head) return false;
-    if (png_sig_cmp(head, 0, 8) != 0 || std::memcmp(head + 12, "IHDR", 4) != 0) return false;
+// bytes 16 to 23, bit depth, colour type and interlacing at 24, 25 and 28. Null
+// when the header describes a picture, else why not.
+const char* read_png_head(std::FILE* file, SheetJob* job) {
+    unsigned char head[PNG_HEAD];
+    const size_t got = std::fread(head, 1, sizeof head, file);
+    if (png_sig_cmp(head, 0, got < 8 ? got : 8) != 0) return "not a PNG picture";
+    if (got < sizeof head) return "cut short in its PNG header";
+    if (std::memcmp(head + 8, "\0\0\0\x0dIHDR", 8) != 0 ||
+        libdeflate_crc32(0, head + 12, 17) != big_endian(head + 29)) {
+        return "damaged PNG header";
+    }
     const Uint32 width = big_endian(head + 16);
     const Uint32 height = big_endian(head + 20);
-    if (width == 0 || height == 0 || width > 0x7fffffff || height > 0x7fffffff) return false;
-    *w = static_cast<int>(width);
-    *h = static_cast<int>(height);
-    return std::fseek(file, 0, SEEK_SET) == 0;
+    if (width == 0 || height == 0 || width > 0x7fffffff || height > 0x7fffffff) {
+        return "damaged PNG header";
+    }
+    job->w = static_cast<int>(width);
+    job->h = static_cast<int>(height);
+    const int depth = head[24];
+    const int colour = head[25];
+    const int channels = colour < 7 ? PNG_CHANNELS[colour] : 0;
+    // A header libpng would refuse anyway is given the widest pixel here.
+    const bool known = channels > 0 && depth > 0 && depth <= PNG_DEPTH_MOST;
+    job->bits = known ? channels * depth : PNG_CHANNELS_MOST * PNG_DEPTH_MOST;
+    job->fast = SDL_BYTEORDER == SDL_LIL_ENDIAN && depth == 8 && colour == 6 &&
+                std::memcmp(head + 26, "\0\0\0", 3) == 0;
+    std::rewind(file);
+    return nullptr;
 }
 
 void png_failed(png_structp png, png_const_charp message) {
@@ -73,7 +116,9 @@ void png_failed(png_structp png, png_const_charp message) {
     std::longjmp(png_jmpbuf(png), 1);
 }
 
-void png_warned(png_structp, png_const_charp) {}
+// A warning from libpng means a damaged file (a bad checksum, image data left
+// over or missing, a palette too short): the sheet would be drawn wrong.
+void png_warned(png_structp png, png_const_charp message) { png_error(png, message); }
 
 // Rows kept below the picture, so that the inflated stream of an 8-bit RGBA
 // PNG (each row four bytes a pixel plus one filter byte) fits in the sheet's
@@ -140,118 +185,164 @@ void unfilter_rgba(Uint8* pixels, int w, int h) {
 
 // The common case, an 8-bit RGBA PNG without interlacing, inflated in one go
 // with libdeflate (some four times as fast as zlib's stream) straight into the
-// sheet's pixels. False, with the sheet untouched or half done, for any other
-// PNG or a broken one: libpng then does it all again.
-bool decode_rgba8(SheetJob* job) {
+// sheet's pixels. Null when done, else why the PNG is broken: it is refused as
+// it is, never handed on to a slower decoder that would make more of it.
+const char* decode_rgba8(SheetJob* job) {
     SDL_Surface* sheet = job->sheet;
     struct stat status {};
-    if (fstat(fileno(job->file), &status) != 0 || status.st_size < 8) return false;
+    if (fstat(fileno(job->file), &status) != 0) return std::strerror(errno);
     std::vector<Uint8> file(static_cast<size_t>(status.st_size));
-    if (std::fread(file.data(), 1, file.size(), job->file) != file.size()) return false;
+    if (std::fread(file.data(), 1, file.size(), job->file) != file.size()) return "cannot be read";
     // The IDAT data are gathered at the front of the same buffer, over chunks
     // already read.
     size_t stream = 0;
-    for (size_t at = 8; at + 12 <= file.size();) {
+    bool ended = false;
+    for (size_t at = 8; !ended && at + 12 <= file.size();) {
         const size_t length = big_endian(&file[at]);
-        if (length > file.size() - at - 12) return false;
+        if (length > file.size() - at - 12) break;
         const Uint8* type = &file[at + 4];
         const Uint8* data = type + 4;
-        if (libdeflate_crc32(0, type, length + 4) != big_endian(data + length)) return false;
-        if (std::memcmp(type, "IHDR", 4) == 0) {
-            // 8-bit, RGBA, deflate, standard filters, not interlaced.
-            if (length != 13 || std::memcmp(data + 8, "\x08\x06\0\0\0", 5) != 0) return false;
-        } else if (std::memcmp(type, "IDAT", 4) == 0) {
+        if (libdeflate_crc32(0, type, length + 4) != big_endian(data + length)) {
+            return "damaged (a chunk's checksum is wrong)";
+        }
+        if (std::memcmp(type, "IDAT", 4) == 0) {
             std::memmove(&file[stream], data, length);
             stream += length;
-        } else if (std::memcmp(type, "IEND", 4) == 0) {
-            break;
         }
+        ended = std::memcmp(type, "IEND", 4) == 0;
         at += length + 12;
     }
-    if (sheet->pitch != 4 * sheet->w) return false;
+    if (!ended) return "cut short";
+    if (sheet->pitch != 4 * sheet->w) return "no room for its pixels";
     const int h = job->h;
     const size_t inflated = static_cast<size_t>(h) * (4 * sheet->w + 1);
     libdeflate_decompressor* inflater = libdeflate_alloc_decompressor();
-    if (inflater == nullptr) return false;
+    if (inflater == nullptr) return "out of memory";
     const libdeflate_result result =
         libdeflate_zlib_decompress(inflater, file.data(), stream, sheet->pixels, inflated, nullptr);
     libdeflate_free_decompressor(inflater);
+    if (result == LIBDEFLATE_SHORT_OUTPUT) return "image data cut short";
+    if (result == LIBDEFLATE_INSUFFICIENT_SPACE) return "more image data than its size holds";
+    if (result != LIBDEFLATE_SUCCESS) return "damaged image data";
     Uint8* pixels = static_cast<Uint8*>(sheet->pixels);
-    for (int y = 0; y < h && result == LIBDEFLATE_SUCCESS; ++y) {
-        if (pixels[static_cast<size_t>(y) * (4 * sheet->w + 1)] > 4) return false;
+    for (int y = 0; y < h; ++y) {
+        if (pixels[static_cast<size_t>(y) * (4 * sheet->w + 1)] > 4) return "damaged image data";
     }
-    if (result != LIBDEFLATE_SUCCESS) return false;
     unfilter_rgba(pixels, sheet->w, h);
-    return true;
+    return nullptr;
 }
 
-// On the worker thread: the whole PNG into the job's surface as 8-bit BGRA
-// bytes, which is ARGB in a little-endian word. Only libpng runs here, no SDL.
-// Whatever the PNG's colour type, the pixels come out as SDL_image and the
-// display-format conversion would make them.
-void decode(SheetJob* job) {
-    SDL_Surface* sheet = job->sheet;
-    const size_t picture = static_cast<size_t>(sheet->pitch) * job->h;
-    Uint8* pixels = static_cast<Uint8*>(sheet->pixels);
-    const size_t spare = static_cast<size_t>(sheet->pitch) * (sheet->h - job->h);
-#if SDL_BYTEORDER == SDL_LIL_ENDIAN
-    if (decode_rgba8(job)) {
-        std::memset(pixels + picture, 0, spare);
-        std::fclose(job->file);
-        job->file = nullptr;
-        job->decoded = true;
-        return;
+// Each row's palette indices (one byte a pixel, at the row's start) turned into
+// ARGB pixels in place, from the right; an index the palette lacks is damage.
+void look_up_palette(png_structp png, png_infop info, SheetJob* job) {
+    png_colorp palette = nullptr;
+    int colours = 0;
+    png_bytep alphas = nullptr;
+    int opaque_from = 0;
+    png_get_PLTE(png, info, &palette, &colours);
+    if (png_get_tRNS(png, info, &alphas, &opaque_from, nullptr) == 0) opaque_from = 0;
+    for (int y = 0; y < job->h; ++y) {
+        Uint8* row = static_cast<Uint8*>(job->sheet->pixels) + y * job->sheet->pitch;
+        for (int x = job->w - 1; x >= 0; --x) {
+            const int index = row[x];
+            if (index >= colours) png_error(png, "a palette shorter than its indices");
+            const Uint32 alpha = index < opaque_from ? alphas[index] : 0xff;
+            const png_color colour = palette[index];
+            const Uint32 pixel = (alpha << 24) | (Uint32{colour.red} << 16) |
+                                 (Uint32{colour.green} << 8) | colour.blue;
+            std::memcpy(row + 4 * x, &pixel, 4);
+        }
     }
-    std::rewind(job->file);
-#endif
-    std::memset(pixels + picture, 0, spare);
+}
+
+// libpng's reads, counted against what it may still read.
+struct PngSource {
+    std::FILE* file;
+    long long left;
+};
+
+void png_read_bytes(png_structp png, png_bytep out, size_t n) {
+    PngSource* source = static_cast<PngSource*>(png_get_io_ptr(png));
+    if (static_cast<long long>(n) > source->left)
+        png_error(png, "more image data than its size holds");
+    source->left -= static_cast<long long>(n);
+    if (std::fread(out, 1, n, source->file) != n) png_error(png, "cut short");
+}
+
+// Any other PNG through libpng, held to the sheet's size and to small chunks,
+// with every checksum error, leftover or missing image data and warning taken
+// as the damage it is. Pixels as SDL_image and the display-format conversion
+// would make them.
+void decode_png(SheetJob* job) {
+    SDL_Surface* sheet = job->sheet;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, job, png_failed, png_warned);
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-    job->decoded = false;
+    PngSource source{job->file, LLONG_MAX};
     if (info != nullptr && setjmp(png_jmpbuf(png)) == 0) {
-        png_init_io(png, job->file);
+        png_set_user_limits(png, static_cast<Uint32>(job->w), static_cast<Uint32>(job->h));
+        png_set_chunk_malloc_max(png, PNG_ANCILLARY_MOST);
+        png_set_benign_errors(png, 0);
+        png_set_crc_action(png, PNG_CRC_ERROR_QUIT, PNG_CRC_ERROR_QUIT);
+        png_set_read_fn(png, &source, png_read_bytes);
         png_read_info(png, info);
-        png_set_expand(png);
-        png_set_strip_16(png);
-        png_set_gray_to_rgb(png);
-        png_set_add_alpha(png, 0xff, PNG_FILLER_AFTER);
+        // Palette indices are read as they are and looked up here: libpng
+        // would draw an index beyond a short palette as black, without a word.
+        const bool indexed = png_get_color_type(png, info) == PNG_COLOR_TYPE_PALETTE;
+        if (indexed) {
+            png_set_packing(png);
+        } else {
+            png_set_expand(png);
+            png_set_strip_16(png);
+            png_set_gray_to_rgb(png);
+            png_set_add_alpha(png, 0xff, PNG_FILLER_AFTER);
 #if SDL_BYTEORDER == SDL_LIL_ENDIAN
-        png_set_bgr(png);
+            png_set_bgr(png);
 #else
-        png_set_swap_alpha(png);
+            png_set_swap_alpha(png);
 #endif
+        }
         const int passes = png_set_interlace_handling(png);
         png_read_update_info(png, info);
-        if (png_get_rowbytes(png, info) != static_cast<png_size_t>(sheet->w) * 4) {
+        if (png_get_rowbytes(png, info) != static_cast<png_size_t>(sheet->w) * (indexed ? 1 : 4)) {
             png_error(png, "unexpected row size");
         }
         for (int pass = 0; pass < passes; ++pass) {
             for (int y = 0; y < job->h; ++y) {
+                // The last row (libpng then reads to the end of the image data)
+                // may need a row's worth, stored, and what follows it.
+                if (pass == passes - 1 && y == job->h - 1) {
+                    source.left = PNG_AFTER_ROWS_MOST + 3LL * sheet->pitch;
+                }
                 png_read_row(png, static_cast<png_bytep>(sheet->pixels) + y * sheet->pitch,
                              nullptr);
             }
         }
         png_read_end(png, nullptr);
+        if (indexed) look_up_palette(png, info, job);
         job->decoded = true;
     } else if (info == nullptr) {
         std::snprintf(job->error, sizeof job->error, "out of memory");
     }
     png_destroy_read_struct(&png, &info, nullptr);
-    std::fclose(job->file);
-    job->file = nullptr;
 }
 
-// The plain way, for a sheet that is no PNG (SDL_image reads others by content).
-SDL_Surface* load_other(const char* path) {
-    SDL_Surface* loaded = IMG_Load(path);
-    if (loaded == nullptr) {
-        std::fprintf(stderr, "pelune: cannot load %s: %s\n", path, IMG_GetError());
-        return nullptr;
+// On the worker thread: the whole PNG into the job's surface as 8-bit BGRA
+// bytes, which is ARGB in a little-endian word. No SDL call runs here.
+void decode(SheetJob* job) {
+    SDL_Surface* sheet = job->sheet;
+    Uint8* pixels = static_cast<Uint8*>(sheet->pixels);
+    const size_t picture = static_cast<size_t>(sheet->pitch) * job->h;
+    job->decoded = false;
+    if (job->fast) {
+        const char* broken = decode_rgba8(job);
+        job->decoded = broken == nullptr;
+        if (broken != nullptr) std::snprintf(job->error, sizeof job->error, "%s", broken);
+    } else {
+        decode_png(job);
     }
-    SDL_Surface* sheet = SDL_DisplayFormatAlpha(loaded);
-    if (sheet == nullptr) return loaded;
-    SDL_FreeSurface(loaded);
-    return sheet;
+    std::memset(pixels + picture, 0, static_cast<size_t>(sheet->pitch) * (sheet->h - job->h));
+    std::fclose(job->file);
+    job->file = nullptr;
 }
 
 bool same_format(const SDL_PixelFormat* a, const SDL_PixelFormat* b) {
@@ -276,6 +367,43 @@ SDL_Surface* in_display_format(SDL_Surface* sheet) {
     return converted;
 }
 
+// Opens the sheet and judges it by its header and size: SHEET_DECODING with
+// its surface made when it may be decoded, else why not in the job.
+void open_sheet(SheetJob* job, const SheetShape& shape) {
+    job->state = SHEET_FAILED;
+    job->w = 0;
+    job->h = 0;
+    job->sheet = nullptr;
+    job->decoded = false;
+    job->error[0] = '\0';
+    // The largest PNG any sheet of this layout can be, read by nobody.
+    const long long most =
+        png_most(SHEET_SLACK * shape.w, SHEET_SLACK * shape.h, PNG_CHANNELS_MOST * PNG_DEPTH_MOST);
+    job->file = Data_Open(shape.path, most, 0, job->error);
+    if (job->file == nullptr) return;
+    const char* wrong = read_png_head(job->file, job);
+    const bool fit = wrong == nullptr && fits(shape, job->w, job->h);
+    struct stat status {};
+    if (fit && fstat(fileno(job->file), &status) == 0 &&
+        status.st_size > png_most(job->w, job->h, job->bits)) {
+        wrong = "longer than a PNG of its size can be";
+    }
+    if (fit && wrong == nullptr) {
+        job->sheet =
+            SDL_CreateRGBSurface(SDL_SWSURFACE, job->w, job->h + spare_rows(job->w, job->h), 32,
+                                 ARGB_MASKS[0], ARGB_MASKS[1], ARGB_MASKS[2], ARGB_MASKS[3]);
+        if (job->sheet == nullptr) wrong = "out of memory";
+    }
+    if (job->sheet != nullptr) {
+        job->state = SHEET_DECODING;
+        return;
+    }
+    if (wrong != nullptr) std::snprintf(job->error, sizeof job->error, "%s", wrong);
+    if (wrong == nullptr) job->state = SHEET_REFUSED;
+    std::fclose(job->file);
+    job->file = nullptr;
+}
+
 }  // namespace
 
 void prefer_software_rendering() {
@@ -292,49 +420,8 @@ void Sheets_Start(SheetLoad* load) {
     constexpr int LARGEST_FIRST[SHEET_COUNT] = {SHEET_LEVEL, SHEET_MENU, SHEET_ANIM, SHEET_RUNNER};
     for (int index : LARGEST_FIRST) {
         SheetJob* job = &load->jobs[index];
-        const SheetShape& shape = SHEET_SHAPES[index];
-        job->state = SHEET_OTHER;
-        job->w = 0;
-        job->h = 0;
-        job->sheet = nullptr;
-        job->file = nullptr;
-        job->decoded = false;
-        job->error[0] = '\0';
-        // Never wait on a FIFO or a device where a picture should be.
-        const int fd = open(shape.path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        struct stat status {};
-        if (fd < 0 || fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-            std::snprintf(job->error, sizeof job->error, "%s",
-                          fd < 0 ? std::strerror(errno) : "not a regular file");
-            if (fd >= 0) close(fd);
-            job->state = SHEET_FAILED;
-            continue;
-        }
-        job->file = fdopen(fd, "rb");
-        if (job->file == nullptr) {
-            close(fd);
-            continue;
-        }
-        if (!read_png_size(job->file, &job->w, &job->h)) {
-            std::fclose(job->file);  // no PNG: SDL_image will try it
-            job->file = nullptr;
-            continue;
-        }
-        if (!fits(shape, job->w, job->h)) {
-            std::fclose(job->file);
-            job->file = nullptr;
-            job->state = SHEET_REFUSED;
-            continue;
-        }
-        job->sheet =
-            SDL_CreateRGBSurface(SDL_SWSURFACE, job->w, job->h + spare_rows(job->w, job->h), 32,
-                                 ARGB_MASKS[0], ARGB_MASKS[1], ARGB_MASKS[2], ARGB_MASKS[3]);
-        if (job->sheet == nullptr) {
-            std::fclose(job->file);
-            job->file = nullptr;
-            continue;
-        }
-        job->state = SHEET_DECODING;
+        open_sheet(job, SHEET_SHAPES[index]);
+        if (job->state != SHEET_DECODING) continue;
         try {
             job->worker = std::thread(decode, job);
         } catch (const std::system_error&) {
@@ -349,28 +436,15 @@ SDL_Surface* Sheets_Take(SheetLoad* load, int index) {
     if (job->worker.joinable()) job->worker.join();
     SDL_Surface* sheet = job->sheet;
     job->sheet = nullptr;
-    switch (job->state) {
-    case SHEET_FAILED:
-        std::fprintf(stderr, "pelune: cannot load %s: %s\n", shape.path, job->error);
-        return nullptr;
-    case SHEET_DECODING:
-        if (!job->decoded) {
-            std::fprintf(stderr, "pelune: cannot load %s: %s\n", shape.path, job->error);
-            SDL_FreeSurface(sheet);
-            return nullptr;
-        }
-        return in_display_format(sheet);
-    case SHEET_OTHER:
-        sheet = load_other(shape.path);
-        if (sheet == nullptr || fits(shape, sheet->w, sheet->h)) return sheet;
-        job->w = sheet->w;
-        job->h = sheet->h;
-        SDL_FreeSurface(sheet);
-        break;
-    default:
-        break;
+    if (job->state == SHEET_DECODING && job->decoded) return in_display_format(sheet);
+    SDL_FreeSurface(sheet);
+    if (job->state == SHEET_REFUSED) {
+        std::fprintf(stderr, "pelune: cannot load %s: %dx%d pixels, the sheet is %dx%d\n",
+                     shape.path, job->w, job->h, shape.w, shape.h);
+    } else {
+        char why[4 * sizeof job->error];
+        std::fprintf(stderr, "pelune: cannot load %s: %s\n", shape.path,
+                     Text_Escape(job->error, why, sizeof why));
     }
-    std::fprintf(stderr, "pelune: cannot load %s: %dx%d pixels, the sheet is %dx%d\n", shape.path,
-                 job->w, job->h, shape.w, shape.h);
     return nullptr;
 }

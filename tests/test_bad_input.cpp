@@ -1,16 +1,21 @@
 // SPDX-License-Identifier: MIT
 // Bad input through the real start-up and loop: unlock files of every kind and
 // whatever a shared or damaged install may hold at their names, missing or
-// broken sheets and sounds, no audio device. Each row is played as far as it
-// matters. No display at all is run_e2e.sh's, on the real program.
+// broken sheets and sounds, no audio device, hostile data files and settings
+// met by the real program. Each row is played as far as it matters. No display
+// at all is run_e2e.sh's, on the real program.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <libdeflate.h>
+#include <poll.h>
 #include <sched.h>
+#include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -22,22 +27,63 @@
 #include "support.h"
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 namespace {
 
 const char* const ICON = "ico.bmp";
 const auto BY_NAME = [](const auto& info) { return std::string(info.param.name); };
 
-// Links the repository's data files into `dir` one by one, all but `left_out`.
-void link_assets(const GameDir& dir, const std::string& left_out) {
+// Links the repository's data files into `root` one by one, all but `left_out`.
+void link_assets(const fs::path& root, const std::string& left_out) {
     for (const std::string folder : {"data/gfx", "data/music"}) {
-        fs::create_directories(dir.file(folder));
+        fs::create_directories(root / folder);
         for (const auto& entry : fs::directory_iterator(fs::path(PELUNE_SOURCE_DIR) / folder)) {
             const std::string file = folder + "/" + entry.path().filename().string();
-            if (file != left_out) fs::create_symlink(entry.path(), dir.file(file));
+            if (file != left_out) fs::create_symlink(entry.path(), root / file);
         }
     }
-    if (left_out != ICON) fs::create_symlink(fs::path(PELUNE_SOURCE_DIR) / ICON, dir.file(ICON));
+    if (left_out != ICON) fs::create_symlink(fs::path(PELUNE_SOURCE_DIR) / ICON, root / ICON);
+}
+
+std::string be32(Uint32 v) { return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; }
+
+std::string chunk(const std::string& type, const std::string& data) {
+    const std::string body = type + data;
+    return be32(Uint32(data.size())) + body + be32(libdeflate_crc32(0, body.data(), body.size()));
+}
+
+// A w x h PNG, 8 bits a sample, of this colour type, around the zlib stream `idat`.
+std::string png(int w, int h, char colour, const std::string& idat, const std::string& more = "") {
+    const std::string head = be32(w) + be32(h) + '\x08' + colour + std::string(3, '\0');
+    return "\x89PNG\r\n\x1a\n" + chunk("IHDR", head) + more + chunk("IDAT", idat) +
+           chunk("IEND", "");
+}
+
+// `raw` as a zlib stream of stored blocks, its checksum right.
+std::string stored(const std::string& raw) {
+    libdeflate_compressor* compressor = libdeflate_alloc_compressor(0);
+    std::string out(libdeflate_zlib_compress_bound(compressor, raw.size()), '\0');
+    out.resize(
+        libdeflate_zlib_compress(compressor, raw.data(), raw.size(), out.data(), out.size()));
+    libdeflate_free_compressor(compressor);
+    return out;
+}
+
+// A zlib stream of a zero byte and `copies` copies of the 258 bytes before,
+// 13 bits a copy (fixed Huffman codes, written last bit first): 200 times its size.
+std::string bomb(int copies) {
+    std::string out = "\x78\x01";
+    Uint32 bits = 0;
+    int held = 0;
+    const auto put = [&](Uint32 value, int n) {
+        for (bits |= value << held, held += n; held >= 8; bits >>= 8, held -= 8) out += char(bits);
+    };
+    put(3, 3);                                                 // the last block, fixed codes
+    put(0x0c, 8);                                              // literal 0
+    for (int i = 0; i < copies; ++i) put(0xa3, 8), put(0, 5);  // 258 bytes from 1 back
+    put(0, 7 + 8);                                             // end of block, last byte out
+    return out;
 }
 
 int lines_naming(const std::string& text, const std::string& name) {
@@ -118,9 +164,9 @@ const UnlockRow UNLOCK_ROWS[] = {
     {"OtherGamesSavingAtOnce", Text, "0", Nothing, Busy, "1 11 1 0 644 755 3 1"},
     {"PerUserFolders", Nothing, "", Nothing, Home, "0 10 1 0 644 700 1 1"},
     // Without root's override of file modes (root: in a user namespace).
-    {"Unreadable", Unreadable, "1", Nothing, Data, "0 10 1 0 644 755 3 1"},
+    {"Unreadable", Unreadable, "1", Nothing, Data, "0 10 1 1 644 755 3 1"},  // said so
     {"ReadOnlyFolder", Text, "0", Nothing, ReadOnly, "0 10 0 1 644 555 3 1"},
-    {"UnwritableHome", Nothing, "", Nothing, ReadOnlyHome, "0 10 - 1 - - 0 1"},
+    {"UnwritableHome", Nothing, "", Nothing, ReadOnlyHome, "0 10 - 0 - - 0 1"},
     // Mounted over data/ in a mount namespace (root only).
     {"ReadOnlyMount", Text, "0", Nothing, RoMount, "0 10 0 1 644 755 3 1"},
     {"FullDisk", Text, "0", Nothing, Full, "0 10 0 1 644 755 2 1"},
@@ -188,6 +234,7 @@ protected:
         testing::internal::CaptureStderr();
         leave_ending();
         const std::string lines = err + testing::internal::GetCapturedStderr();
+        dir.write("err", lines);
         found << (fs::is_regular_file(fs::symlink_status(path)) ? dir.read(path) : "-") << ' '
               << lines_naming(lines, "dat.dat") << ' ' << mode_of(path) << ' ';
         const fs::path folder = fs::path(path).parent_path();
@@ -199,7 +246,7 @@ protected:
 };
 
 TEST_P(UnlockInput, StartsOnTheRightRoadAndTheEndingSavesSafely) {
-    link_assets(dir, "");
+    link_assets(dir.path, "");
     dir.write("outside", "7");
     const pid_t child = fork();
     if (child == 0) play_in_child(GetParam());
@@ -211,6 +258,11 @@ TEST_P(UnlockInput, StartsOnTheRightRoadAndTheEndingSavesSafely) {
     EXPECT_EQ(dir.read("outside"), "7") << "a link's target is never written";
     EXPECT_FALSE(dir.exists("nowhere")) << "nor created";
     EXPECT_EQ(dir.read("savers"), "") << "games saving at once never fail";
+    if (GetParam().setting == ReadOnlyHome) {  // the real cause: the folder cannot be made
+        EXPECT_EQ(dir.read("err"),
+                  "pelune: cannot make " + dir.file("home/u") +
+                      " (Permission denied): the unlock is kept for this run only\n");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, UnlockInput, testing::ValuesIn(UNLOCK_ROWS), BY_NAME);
@@ -243,20 +295,15 @@ class DataInput : public Play, public testing::WithParamInterface<DataRow> {};
 
 TEST_P(DataInput, TheGameStartsSaysSoOnceAndPlaysOn) {
     const DataRow& row = GetParam();
-    link_assets(dir, row.file);
+    link_assets(dir.path, row.file);
     if (row.damage == Empty || row.damage == NotAPicture)
         dir.write(row.file, row.damage == Empty ? "" : "this is not what the game expects here\n");
     if (row.damage == Folder) fs::create_directory(dir.file(row.file));
-    if (row.damage == OnePixel || row.damage == ScreenSize) {  // or one level's picture for all
-        const bool dot = row.damage == OnePixel;
-        SDL_Surface* pixel = make_surface(dot ? 1 : SCREEN_W, dot ? 1 : SCREEN_H);
-        SDL_SaveBMP(pixel, dir.file(row.file).c_str());  // the loader goes by content
-        SDL_FreeSurface(pixel);
+    const int side[] = {1, 16000, SCREEN_W};  // a dot, a huge one, one level's picture for all
+    if (row.damage >= OnePixel) {
+        const int w = side[int(row.damage) - int(OnePixel)];
+        dir.write(row.file, png(w, w == SCREEN_W ? SCREEN_H : w, 6, ""));
     }
-    if (row.damage == Huge)  // the signature and header of a 16000x16000 PNG
-        dir.write(row.file, std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x3e\x80\0\0\x3e\x80"
-                                        "\x08\x06\0\0\0\0\0\0\0",
-                                        33));
     ASSERT_TRUE(start());
     EXPECT_EQ(
         out,
@@ -320,7 +367,7 @@ TEST(SettingsFile, GoodDamagedAndHostileFilesGiveTheirSettingsOrTheDefaultsAndOn
 // The file's settings reach the game, the command line wins for its run, and
 // Left Ctrl's change is saved at shut-down and read back with the rest.
 TEST_F(Play, TheSettingsReachTheGameTheCommandLineWinsAndAChangeIsSaved) {
-    link_assets(dir, "");
+    link_assets(dir.path, "");
     dir.write(SETTINGS_PATH, "fill=1\nrain=1\nvolume=4\nmusic=4\nmute=0\n");
     Launch launch{};
     launch.settings_path = SETTINGS_PATH, launch.given = LAUNCH_GIVEN_FILL;
@@ -340,7 +387,7 @@ TEST_F(Play, TheSettingsReachTheGameTheCommandLineWinsAndAChangeIsSaved) {
 // Without an audio device every sound load fails; the game says so once, not
 // once per sound, and plays on in silence.
 TEST_F(Play, NoAudioDeviceIsOneLineForAllTheSounds) {
-    link_assets(dir, "");
+    link_assets(dir.path, "");
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     const bool started = start();
     setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -349,5 +396,111 @@ TEST_F(Play, NoAudioDeviceIsOneLineForAllTheSounds) {
     EXPECT_EQ(lines_naming(err, "no audio device"), 1) << err;
     menu_and_a_level();
 }
+
+// ---- Hostile data files and settings, met by the real program ----
+
+// What a row puts in place of its file (or into the environment).
+enum class Put { Bytes, Fifo, Padded, Scale, LongHome };
+struct HostileRow {
+    const char* name;
+    const char* file;
+    Put put;
+    std::string bytes;  // the file's bytes, the scale's text, or the length padded to
+    const char* line;   // the start of the one line on stderr
+};
+const char *const LVL = "data/gfx/lvl.png", *const ANIM = "data/gfx/anim.png";
+const std::string RGBA_ROWS(282 * (4 * 1380 + 1), '\0');  // the anim sheet's size, all clear
+// Rows of palette indices for it, unfiltered: all 0 but one 2, one past a 2-colour palette.
+const std::string INDEX_ROWS = std::string(282 * (1380 + 1), '\0').replace(1, 1, "\x02");
+const std::string BMP_HEAD =
+    "BM\x36\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x80\x3e\0\0\x80\x3e\0\0"s;  // 16000x16000
+// clang-format off
+const HostileRow HOSTILE_ROWS[] = {
+    {"GifHeader", ANIM, Put::Bytes, "GIF89a\x80\x3e\x80\x3e\0\0\0,\0\0\0\0\x80\x3e\x80\x3e\0\x02"s, "not a PNG picture"},
+    {"BmpHeader", LVL, Put::Bytes, BMP_HEAD, "not a PNG picture"},
+    {"PnmHeader", "data/gfx/menu.png", Put::Bytes, "P6\n16000 16000\n255\n", "not a PNG picture"},
+    {"CutInItsHeader", LVL, Put::Bytes, "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR"s, "cut short in its PNG header"},
+    {"Padded1GB", LVL, Put::Padded, std::to_string(1LL << 30), "1073741824 bytes, more than"},
+    {"Sparse64GB", LVL, Put::Padded, std::to_string(64LL << 30), "68719476736 bytes, more than"},
+    {"InflateBomb", LVL, Put::Bytes, png(690, 3382, 6, bomb(600000)), "more image data than its"},
+    {"InflateBombRgb", LVL, Put::Bytes, png(690, 3382, 2, bomb(600000)), "more image data than its"},
+    {"DamagedDataChecksumFixed", ANIM, Put::Bytes, png(1380, 282, 6, stored(RGBA_ROWS).replace(9000, 1, "\x01")), "damaged image data"},
+    {"RgbOverRgba", ANIM, Put::Bytes, png(1380, 282, 2, stored(RGBA_ROWS)), "IDAT: chunk data is too large"},
+    {"ShortPalette", ANIM, Put::Bytes, png(1380, 282, 3, stored(INDEX_ROWS), chunk("PLTE", "abcdef")), "a palette shorter than its indices"},
+    {"IconHeader", ICON, Put::Bytes, BMP_HEAD, "16000x16000 pixels, an icon is at most 256x256"},
+    {"FifoIcon", ICON, Put::Fifo, "", "not a regular file"},
+    {"FifoMusic", "data/music/music.ogg", Put::Fifo, "", "not a regular file"},
+    {"FifoSound", "data/music/3.wav", Put::Fifo, "", "not a regular file"},
+    {"ScaleNan", "", Put::Scale, "nan", "pelune: SDL12COMPAT_WINDOW_SCALING=nan ignored"},
+    {"ScaleEscape", "", Put::Scale, "\x1b[2J", "pelune: SDL12COMPAT_WINDOW_SCALING=\\x1b[2J ignored"},
+    {"HomeOf5000Characters", "", Put::LongHome, "", "pelune: HOME is too long for a path (5000"},
+};
+// clang-format on
+
+class Hostile : public testing::TestWithParam<HostileRow> {};
+
+// The real program, installed for the HOME row (where the unlock is the
+// player's), up to its loading lines; then SIGTERM, the quit of a window manager.
+TEST_P(Hostile, StartsInTimeInLittleMemoryAndSaysWhyInOneLine) {
+    const HostileRow& row = GetParam();
+    GameDir dir(false);
+    const fs::path data = row.put == Put::LongHome ? dir.file("share/pelune") : dir.path;
+    const fs::path game = row.put == Put::LongHome ? dir.file("bin/pelune") : PELUNE_EXECUTABLE;
+    link_assets(data, row.file);
+    if (row.put == Put::Bytes) std::ofstream(data / row.file, std::ios::binary) << row.bytes;
+    if (row.put == Put::Fifo) mkfifo((data / row.file).c_str(), 0644);
+    if (row.put == Put::Padded) {  // sparse: no disk used
+        fs::copy_file(fs::path(PELUNE_SOURCE_DIR) / row.file, data / row.file);
+        fs::resize_file(data / row.file, std::stoll(row.bytes));
+    }
+    if (row.put == Put::LongHome)
+        fs::create_directory(dir.file("bin")), fs::copy_file(PELUNE_EXECUTABLE, game);
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(out[1], 1);
+        dup2(open("err", O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+        setenv("ASAN_OPTIONS", "detect_leaks=0", 1);  // leaks are the in-process rows' to find
+        if (row.put == Put::Scale) setenv("SDL12COMPAT_WINDOW_SCALING", row.bytes.c_str(), 1);
+        if (row.put == Put::LongHome) setenv("HOME", ("/" + std::string(4999, 'h')).c_str(), 1);
+        if (row.put != Put::LongHome) setenv("PELUNE_DATA_DIR", data.c_str(), 1);
+        unsetenv("XDG_DATA_HOME");
+        execl(game.c_str(), "pelune", nullptr);
+        _exit(127);
+    }
+    close(out[1]);
+    std::string said;
+    char buffer[256];
+    pollfd ready{out[0], POLLIN, 0};
+    for (ssize_t n = 1; n > 0 && said.find("music...OK\n") == std::string::npos;) {
+        n = poll(&ready, 1, 10000) > 0 ? read(out[0], buffer, sizeof buffer) : 0;
+        said.append(buffer, std::max<ssize_t>(n, 0));
+    }
+    // The program's own peak memory and CPU time to here: a child's rusage counts
+    // the forked test too, and the clock counts every other program of a busy machine.
+    const std::string proc = "/proc/" + std::to_string(child);
+    std::ifstream status_file(proc + "/status"), stat_file(proc + "/stat");
+    long peak_kb = 0, ticks = 0;
+    for (std::string key; status_file >> key && key != "VmHWM:";) continue;
+    status_file >> peak_kb;
+    std::string field;
+    for (int i = 1; i <= 15 && stat_file >> field; ++i) ticks += i >= 14 ? std::stol(field) : 0;
+    close(out[0]);
+    const bool loaded = said.find("Loading music...OK") != std::string::npos;
+    kill(child, loaded ? SIGTERM : SIGKILL);  // else it hangs
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_TRUE(loaded) << said;
+    EXPECT_LT(ticks, 2 * sysconf(_SC_CLK_TCK)) << "2 s of CPU";
+    EXPECT_TRUE(peak_kb > 0 && peak_kb < 100 << 10) << peak_kb << " kB at the peak";
+    const std::string err = dir.read("err");
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    const std::string line = std::string("pelune: cannot load ") + row.file + ": " + row.line;
+    EXPECT_EQ(err.rfind(row.line[0] == 'p' ? row.line : line, 0), 0u) << err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Hostile, testing::ValuesIn(HOSTILE_ROWS), BY_NAME);
 
 }  // namespace
