@@ -54,6 +54,28 @@ struct Sprite {
     int aux2;  // computer runner only: its nerve (0, 1 or 2)
 };
 
+// The still part of a scene: a full-screen opaque background and the pictures
+// blended on it (sentinels, menu panel), drawn into `pixels` and copied to the
+// screen every frame while the same blits are asked for. The cones and panels
+// are thus blended once, not every frame.
+constexpr int LAYER_BLITS = 1 + 2 * SENTINEL_SLOTS;  // background, then pole and head or cone
+struct LayerBlit {
+    SDL_Surface* sheet;
+    SDL_Rect src;
+    SDL_Rect dest;   // as asked for
+    SDL_Rect drawn;  // as the blit left it (clipped to the screen)
+};
+struct Layer {
+    SDL_Surface* surface;  // over `pixels`, in the screen's format; null until first needed
+    int count;             // blits kept: what `pixels` shows
+    int open;              // 1 between Layer_Begin and Layer_End on an opaque background
+    int asked;             // blits asked for since Layer_Begin
+    LayerBlit kept[LAYER_BLITS];
+    LayerBlit next[LAYER_BLITS];
+    SDL_Rect* callers[LAYER_BLITS];  // the rectangles to clip as the blits would
+    Uint32 pixels[SCREEN_W * SCREEN_H];
+};
+
 struct General {
     int difficulty;            // 0 or 1
     int screen;                // SCREEN_MENU or SCREEN_PLAY
@@ -71,6 +93,8 @@ struct General {
     const char* unlock_path;  // the unlock file chosen by the launch; null: UNLOCK_PATH
     char unlock_text[2];
     FILE* unlock_file;  // open only inside the call that reads or writes it
+    SDL_Surface* level_opaque;  // lvl.png's pixels seen without alpha; null: blended
+    Layer layer;                // the scenery of the last level or menu frame
 };
 
 struct Menu {
@@ -83,6 +107,7 @@ struct Menu {
     int cursor;          // 1-4 on the main panel, 1-3 on the difficulty panel
     int state;           // 1 main, 2 difficulty, 3 full-screen page, 4 credits
     int slide;           // 0 none, 1 main->difficulty, 2 back, 3 main->credits, 4 back
+    SDL_Surface* opaque_sheet;  // the sheet's pixels seen without alpha; null: blended
 };
 
 struct Anim {
@@ -160,6 +185,16 @@ struct Pad {
     int pending_count;
 };
 
+// What the display shows. A turn that draws the very picture already shown is
+// not presented again (a flip costs more than the whole frame), except after an
+// expose or a switch of window and fullscreen, and at least every PRESENT_EVERY turns.
+constexpr int PRESENT_EVERY = 30;
+struct Shown {
+    Uint64 hash;    // of the screen's pixels at the last flip
+    int unflipped;  // turns since the last flip
+    int must_flip;  // 1: the next turn flips whatever it draws
+};
+
 // Everything the entry function owns, so that tests can drive the real loop.
 struct Game {
     General general;
@@ -170,6 +205,7 @@ struct Game {
     Niveau niveau[LEVEL_COUNT];  // [0]..[8] levels 1-9, [9] the ending, [10] the bonus level
     SDL_Surface* screen;
     Pad pad;
+    Shown shown;
 };
 
 // What the command line and the place of the data decided before start-up.
@@ -292,6 +328,9 @@ bool Game_Start(Game* game, const Launch* launch = nullptr);
 // One frame: poll one event, run the scene, rain, key latch, quit test, flip.
 // Never waits.
 void Game_Turn(Game* game);
+// The end of a turn: flips the screen unless it holds the picture last shown
+// (see Shown). True when it flipped.
+bool Present(Game* game);
 // Shut-down: music, audio device, then the menu, level and anim sheets.
 void Game_Stop(Game* game);
 

@@ -41,7 +41,7 @@ constexpr int STICK_RELEASE = 8192;
 
 constexpr Uint8 UNREAD_EVENTS[] = {SDL_ACTIVEEVENT,   SDL_MOUSEMOTION,   SDL_MOUSEBUTTONDOWN,
                                    SDL_MOUSEBUTTONUP, SDL_JOYBALLMOTION, SDL_SYSWMEVENT,
-                                   SDL_VIDEORESIZE,   SDL_VIDEOEXPOSE};
+                                   SDL_VIDEORESIZE};
 
 unsigned bit(PadKey key) { return 1u << key; }
 
@@ -155,7 +155,13 @@ void Input_Take(Game* game) {
                 general->event = event;
                 return;
             }
-            if (event.type == SDL_KEYDOWN) SDL_WM_ToggleFullScreen(game->screen);
+            if (event.type == SDL_KEYDOWN) {
+                SDL_WM_ToggleFullScreen(game->screen);
+                game->shown.must_flip = 1;  // the new window has not seen the picture
+            }
+            break;
+        case SDL_VIDEOEXPOSE:
+            game->shown.must_flip = 1;  // the window lost the picture it showed
             break;
         case SDL_QUIT:
             general->event = event;
