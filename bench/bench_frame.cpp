@@ -98,8 +98,10 @@ struct Scene {
         Niveaux_Init(game.niveau);
         PlayedSong_Init(&game.sons);
         game.screen = screen;
+        if (format == DISPLAY_FORMAT) Opaque_Views(&game.menu, &game.general);  // as the game does
     }
     ~Scene() {
+        Opaque_Views_Free(&game.menu, &game.general);
         SDL_FreeSurface(game.menu.sheet);
         SDL_FreeSurface(game.general.level_sheet);
         SDL_FreeSurface(game.anim.sheet);
