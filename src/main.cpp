@@ -89,7 +89,7 @@ bool Game_Start(Game* game, const Launch* launch) {
     const Launch defaults{};
     if (launch == nullptr) launch = &defaults;
     continuer = 1;
-    prefer_software_rendering();
+    Launch_Renderer(launch);
     Launch_Environment();
     if (!open_video()) return false;
     if (!open_window(game, launch)) return false;

@@ -208,12 +208,15 @@ struct Game {
     Shown shown;
 };
 
+enum RendererChoice { RENDERER_AUTO, RENDERER_SOFTWARE, RENDERER_GPU };
+
 // What the command line and the place of the data decided before start-up.
 // Owned by the entry function for the whole run.
 struct Launch {
     int scale;                // window scale 1-8; 0 fits the desktop
     int fullscreen;           // 1 starts in fullscreen
     const char* unlock_path;  // where the unlock is kept; nullptr: UNLOCK_PATH
+    int renderer;             // a RendererChoice: --renderer
 };
 
 // Where to look for the game's data (a directory holding data/gfx and data/music), in order.
@@ -246,7 +249,7 @@ bool Data_Find(const DataSearch* search, DataPlace* place);
 // on standard error when there is no data to be found.
 bool Data_Enter(DataPlace* place, Launch* launch);
 
-// The command line. Launch_Parse sets only `scale` and `fullscreen`, and
+// The command line. Launch_Parse sets only `scale`, `fullscreen` and `renderer`, and
 // returns LAUNCH_RUN to play, or the status to exit with at once: 0 after
 // --help or --version (written to `out`), 2 after a bad option (the usage to `err`).
 constexpr int LAUNCH_RUN = -1;
@@ -255,6 +258,17 @@ int Launch_Parse(Launch* launch, int argc, char* argv[], FILE* out, FILE* err);
 // The largest whole scale (1 to SCALE_MAX) whose window fits in about 85 % of a
 // desktop of this size; 1 when the size is unknown (0) or too small.
 int Launch_FitScale(int desktop_w, int desktop_h);
+// The largest whole scale that fits, but at most what SDL's software renderer
+// scales at 60 turns a second here when `software`.
+int Launch_DefaultScale(int desktop_w, int desktop_h, bool software);
+// Whether to draw with SDL's software renderer: as asked (a RendererChoice),
+// or, asked nothing, when there is no hardware renderer: no render node under
+// `dri_dir` this user may open, or Mesa told to render in software.
+bool Renderer_Software(int asked, const char* dri_dir, const char* libgl_always_software);
+// Before SDL starts: SDL's software renderer and framebuffer when
+// Renderer_Software says so, else SDL's default. The user's own
+// SDL_RENDER_DRIVER wins either way.
+void Launch_Renderer(const Launch* launch);
 // Before SDL starts: the settings the SDL 1.2 layer reads as it starts (crisp,
 // nearest-neighbour scaling; pads in SDL's standard controller layout). A
 // setting the user made in the environment wins.
@@ -303,9 +317,6 @@ struct SheetLoad {
     SheetJob jobs[SHEET_COUNT];
 };
 
-// Before SDL_Init: SDL's own software renderer and framebuffer, not OpenGL,
-// unless the user's environment already chose.
-void prefer_software_rendering();
 // Opens every sheet, refuses one whose PNG header gives a size that does not
 // fit its layout, and starts decoding the others on threads of their own.
 // Prints nothing: the messages wait for Sheets_Take.
