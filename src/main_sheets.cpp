@@ -190,18 +190,7 @@ bool decode_rgba8(SheetJob* job) {
 // Whatever the PNG's colour type, the pixels come out as SDL_image and the
 // display-format conversion would make them.
 void decode(SheetJob* job) {
-    // Made here rather than on the main thread: SDL clears the 17 MB of the four
-    // sheets as it makes them, and the threads share that out.
-    job->sheet =
-        SDL_CreateRGBSurface(SDL_SWSURFACE, job->w, job->h + spare_rows(job->w, job->h), 32,
-                             ARGB_MASKS[0], ARGB_MASKS[1], ARGB_MASKS[2], ARGB_MASKS[3]);
     SDL_Surface* sheet = job->sheet;
-    if (sheet == nullptr) {
-        std::snprintf(job->error, sizeof job->error, "out of memory");
-        std::fclose(job->file);
-        job->file = nullptr;
-        return;
-    }
     const size_t picture = static_cast<size_t>(sheet->pitch) * job->h;
     Uint8* pixels = static_cast<Uint8*>(sheet->pixels);
     const size_t spare = static_cast<size_t>(sheet->pitch) * (sheet->h - job->h);
@@ -326,6 +315,14 @@ void Sheets_Start(SheetLoad* load) {
             std::fclose(job->file);
             job->file = nullptr;
             job->state = SHEET_REFUSED;
+            continue;
+        }
+        job->sheet =
+            SDL_CreateRGBSurface(SDL_SWSURFACE, job->w, job->h + spare_rows(job->w, job->h), 32,
+                                 ARGB_MASKS[0], ARGB_MASKS[1], ARGB_MASKS[2], ARGB_MASKS[3]);
+        if (job->sheet == nullptr) {
+            std::fclose(job->file);
+            job->file = nullptr;
             continue;
         }
         job->state = SHEET_DECODING;
