@@ -29,8 +29,8 @@ void copy_position(Sprite* sprite);
 void blit_at_position(SDL_Surface* sheet, Sprite* sprite, SDL_Surface* screen);
 
 // ---- Backgrounds and the scenery layer ----
-// After the sheets are in: views without alpha of the menu and level sheets,
-// each only when every background cut from it is opaque.
+// After the sheets are in: views without alpha of the menu and level sheets
+// not yet viewed, each only when every background cut from it is opaque.
 void Opaque_Views(Menu* menu, General* general);
 // Frees the views and the layer's surface (the sheets stay).
 void Opaque_Views_Free(Menu* menu, General* general);

@@ -43,8 +43,12 @@ static SDL_Surface* opaque_view(SDL_Surface* sheet, const SheetRect* areas, int 
 }
 
 void Opaque_Views(Menu* menu, General* general) {
-    menu->opaque_sheet = opaque_view(menu->sheet, MENU_BACKGROUNDS, 2);
-    general->level_opaque = opaque_view(general->level_sheet, LEVEL_BACKGROUNDS, 1);
+    if (menu->opaque_sheet == nullptr) {
+        menu->opaque_sheet = opaque_view(menu->sheet, MENU_BACKGROUNDS, 2);
+    }
+    if (general->level_opaque == nullptr) {
+        general->level_opaque = opaque_view(general->level_sheet, LEVEL_BACKGROUNDS, 1);
+    }
 }
 
 void Opaque_Views_Free(Menu* menu, General* general) {

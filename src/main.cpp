@@ -84,7 +84,21 @@ static bool open_window(Game* game, const Launch* launch) {
     return false;
 }
 
-bool Game_Start(Game* game, const Launch* launch) {
+// The sheets left decoding at start-up, waited for now.
+static void take_sheets(Game* game) {
+    SheetLoad* load = game->loading;
+    if (load == nullptr) return;
+    game->loading = nullptr;
+    if (load->jobs[SHEET_LEVEL].worker.joinable()) {
+        game->general.level_sheet = Sheets_Take(load, SHEET_LEVEL);
+    }
+    if (load->jobs[SHEET_RUNNER].worker.joinable()) {
+        game->perso.sheet = Sheets_Take(load, SHEET_RUNNER);
+    }
+    Opaque_Views(&game->menu, &game->general);
+}
+
+bool Game_Start(Game* game, const Launch* launch, SheetLoad* later) {
     *game = Game{};
     const Launch defaults{};
     if (launch == nullptr) launch = &defaults;
@@ -98,22 +112,27 @@ bool Game_Start(Game* game, const Launch* launch) {
     Input_Start();
     // Not before the display is open: a thread running while SDL opens the
     // display can make SDL 2 fall back on drawing nowhere.
-    SheetLoad sheets;
-    Sheets_Start(&sheets);
+    SheetLoad own;
+    SheetLoad* sheets = later != nullptr ? later : &own;
+    Sheets_Start(sheets);
     std::printf("Thanks to play Pelune.\n\n\n\n\nPlease wait while loading...\n\nLoading gfx ...");
     std::fflush(stdout);
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 
     Menu_Init(&game->menu);
-    game->menu.sheet = Sheets_Take(&sheets, SHEET_MENU);
-    game->general.level_sheet = Sheets_Take(&sheets, SHEET_LEVEL);
+    // A sheet that failed already says so now; one still decoding may wait.
+    const bool wait_level = later == nullptr || !sheets->jobs[SHEET_LEVEL].worker.joinable();
+    const bool wait_runner = later == nullptr || !sheets->jobs[SHEET_RUNNER].worker.joinable();
+    game->menu.sheet = Sheets_Take(sheets, SHEET_MENU);
+    if (wait_level) game->general.level_sheet = Sheets_Take(sheets, SHEET_LEVEL);
     General_Init(&game->general);
     game->general.unlock_path = launch->unlock_path;  // null: the unlock code's default
     read_unlock(&game->general);
     Anim_Init(&game->anim);
-    game->anim.sheet = Sheets_Take(&sheets, SHEET_ANIM);
+    game->anim.sheet = Sheets_Take(sheets, SHEET_ANIM);
     Perso_Init(&game->perso, 0, 173);
-    game->perso.sheet = Sheets_Take(&sheets, SHEET_RUNNER);
+    if (wait_runner) game->perso.sheet = Sheets_Take(sheets, SHEET_RUNNER);
+    if (!wait_level || !wait_runner) game->loading = later;
     Opaque_Views(&game->menu, &game->general);
     game->shown.must_flip = 1;
     std::printf("OK\n\nLoading music...");
@@ -159,6 +178,7 @@ void Game_Turn(Game* game) {
     if (general->screen == SCREEN_MENU) {
         run_menu(game);
     } else if (general->screen == SCREEN_PLAY) {
+        take_sheets(game);
         run_level(game);
     }
     if (general->level != LEVEL_BONUS) Blit_Pluie(general, &game->anim, game->screen);
@@ -204,6 +224,7 @@ bool Present(Game* game) {
 }
 
 void Game_Stop(Game* game) {
+    take_sheets(game);  // no loader thread outlives the game
     Mix_FreeMusic(game->sons.music);
     game->sons.music = nullptr;
     Mix_Chunk** chunks[] = {&game->sons.theme,      &game->sons.gameover, &game->sons.count1,
@@ -260,7 +281,8 @@ int SDL_main(int argc, char* argv[]) {
     DataPlace place;
     if (!Data_Enter(&place, &launch)) return 1;
     Game game;
-    if (!Game_Start(&game, &launch)) return 1;
+    SheetLoad sheets;
+    if (!Game_Start(&game, &launch, &sheets)) return 1;
     FramePacer pacer;
     FramePacer_Init(&pacer);
     while (continuer == 1) {

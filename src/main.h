@@ -195,6 +195,8 @@ struct Shown {
     int must_flip;  // 1: the next turn flips whatever it draws
 };
 
+struct SheetLoad;
+
 // Everything the entry function owns, so that tests can drive the real loop.
 struct Game {
     General general;
@@ -206,6 +208,7 @@ struct Game {
     SDL_Surface* screen;
     Pad pad;
     Shown shown;
+    SheetLoad* loading;  // the level and runner sheets still decoding; taken before a race
 };
 
 enum RendererChoice { RENDERER_AUTO, RENDERER_SOFTWARE, RENDERER_GPU };
@@ -334,8 +337,9 @@ extern int continuer;
 // Start-up: SDL, mixer, icon, video mode, caption, loading text, every record,
 // the unlock file, the sounds, the jingle and the music. False (with one line on
 // standard error) when no display surface could be had. `launch` may be null:
-// the defaults.
-bool Game_Start(Game* game, const Launch* launch = nullptr);
+// the defaults. Given a loader that outlives the game (`later`), the level and
+// runner sheets, first drawn in a race, go on decoding past the first frame.
+bool Game_Start(Game* game, const Launch* launch = nullptr, SheetLoad* later = nullptr);
 // One frame: poll one event, run the scene, rain, key latch, quit test, flip.
 // Never waits.
 void Game_Turn(Game* game);
