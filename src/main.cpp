@@ -190,7 +190,7 @@ void Game_Turn(Game* game) {
 
 // FNV-style over eight 64-bit lanes at once, so the multiplies overlap: about
 // two full-screen copies' time (BM_PresentUnchanged), where a flip at 3x costs
-// some twenty.
+// the game and the X server some 3 ms.
 static Uint64 screen_hash(const SDL_Surface* screen) {
     constexpr Uint64 PRIME = 0x100000001b3ULL;
     constexpr int LANES = 8;
