@@ -11,11 +11,12 @@ copy_game() {
     cp "$2/ico.bmp" "$3/"
 }
 
-# start_xvfb WORK: a 1920x1080 Xvfb on a display number it picks itself; sets
-# XVFB_PID and DISPLAY, and the dummy audio driver (no sound card here).
+# start_xvfb WORK: an Xvfb of PELUNE_XVFB_SIZE (default 1920x1080) on a display
+# number it picks itself; sets XVFB_PID and DISPLAY, and the dummy audio driver
+# (no sound card here).
 start_xvfb() {
     exec 3>"$1/display"
-    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${PELUNE_XVFB_SIZE:-1920x1080}x24" -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
     exec 3>&-
     for _ in $(seq 300); do [ -s "$1/display" ] && break; sleep 0.1; done

@@ -28,6 +28,25 @@ void copy_position(Sprite* sprite);
 // Draws `sprite` from `sheet`, writing its destination from its position first.
 void blit_at_position(SDL_Surface* sheet, Sprite* sprite, SDL_Surface* screen);
 
+// ---- Backgrounds and the scenery layer ----
+// After the sheets are in: views without alpha of the menu and level sheets
+// not yet viewed, each only when every background cut from it is opaque.
+void Opaque_Views(Menu* menu, General* general);
+// Frees the views and the layer's surface (the sheets stay).
+void Opaque_Views_Free(Menu* menu, General* general);
+// A background: copied from `opaque` when there is one, else blended from `sheet`.
+void blit_opaque(SDL_Surface* sheet, SDL_Surface* opaque, SDL_Rect* src, SDL_Surface* screen,
+                 SDL_Rect* dest);
+// A scene's background and the blits on it up to Layer_End go through the
+// layer: drawn again only when they differ from last time, else copied whole.
+// Without an opaque full-screen background they are drawn straight on the screen.
+void Layer_Begin(General* general, SDL_Surface* sheet, SDL_Surface* opaque, SDL_Rect* src,
+                 SDL_Surface* screen, SDL_Rect* dest);
+void Layer_Blit(General* general, SDL_Surface* sheet, SDL_Rect* src, SDL_Surface* screen,
+                SDL_Rect* dest);
+// The layer onto the screen; each blit's rectangle clipped as the blit would.
+void Layer_End(General* general, SDL_Surface* screen);
+
 // ---- Runners ----
 constexpr int RUNNER_MAX_X = 452;
 constexpr int MALUS_FRAMES = 100;

@@ -72,12 +72,12 @@ void check_if_see(Sentinelle* senti, Perso* perso, int from, int to, int respawn
 
 void blit_sentinelle(Sentinelle* senti, SDL_Surface* screen, General* general) {
     SDL_Surface* sheet = general->level_sheet;
-    SDL_BlitSurface(sheet, &senti->baton.src, screen, &senti->baton.dest);
+    Layer_Blit(general, sheet, &senti->baton.src, screen, &senti->baton.dest);
     if (senti->state == SENTINEL_WATCHING) {
-        SDL_BlitSurface(sheet, &senti->vision.src, screen, &senti->vision.dest);
+        Layer_Blit(general, sheet, &senti->vision.src, screen, &senti->vision.dest);
         return;
     }
-    SDL_BlitSurface(sheet, &senti->boule.src, screen, &senti->boule.dest);
+    Layer_Blit(general, sheet, &senti->boule.src, screen, &senti->boule.dest);
     // Shown from the next draw on: the head runs one frame behind its state.
     senti->boule.src.x = static_cast<Sint16>(LVL_HEAD[senti->state].x);
 }

@@ -57,12 +57,20 @@ static void bonus_route(const LevelRow* row, Niveau* niveau, General* general, S
 static void level_frame(const LevelRow* row, Niveau* niveau, General* general, SDL_Surface* screen,
                         Anim* anim, Perso* perso, Menu* menu, Sons* sons) {
     Replace_position(niveau, perso);
-    SDL_BlitSurface(general->level_sheet, &niveau->background.src, screen,
+    // The background and the sentinels are one layer, blended again only when a
+    // sentinel's picture changes; the glyphs fall between them on the bonus level.
+    if (row->glyph_field) {
+        blit_opaque(general->level_sheet, general->level_opaque, &niveau->background.src, screen,
                     &niveau->background.dest);
-    if (row->glyph_field) Blit_Matrix_Effet(general, screen);
+        Blit_Matrix_Effet(general, screen);
+    } else {
+        Layer_Begin(general, general->level_sheet, general->level_opaque, &niveau->background.src,
+                    screen, &niveau->background.dest);
+    }
     for (int slot = 0; slot < row->sentinel_count; ++slot) {
         blit_sentinelle(&niveau->senti[slot], screen, general);
     }
+    Layer_End(general, screen);
     perso_anim(perso, screen, general);
     if (!row->glyph_field) Blit_BarreEffet(general, screen);
     intro_anim(perso, general, niveau, anim, screen, sons);
@@ -126,8 +134,8 @@ void Fin(Menu* menu, Niveau* niveau, General* general, SDL_Surface* screen, Anim
     } else if (general->difficulty == 1) {
         Init_background(niveau, 0, band_y(BAND_ENDING_HARD));
     }
-    SDL_BlitSurface(general->level_sheet, &niveau->background.src, screen,
-                    &niveau->background.dest);
+    blit_opaque(general->level_sheet, general->level_opaque, &niveau->background.src, screen,
+                &niveau->background.dest);
     intro_anim(perso, general, niveau, anim, screen, sons);
     // A Return still held when the curtain opens leaves at once: no fresh press needed.
     if (niveau->started == 1 && key_down(general, KEY_RETURN)) {

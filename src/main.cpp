@@ -127,7 +127,21 @@ static bool open_window(Game* game, const Launch* launch) {
     return false;
 }
 
-bool Game_Start(Game* game, const Launch* launch_given) {
+// The sheets left decoding at start-up, waited for now.
+static void take_sheets(Game* game) {
+    SheetLoad* load = game->loading;
+    if (load == nullptr) return;
+    game->loading = nullptr;
+    if (load->jobs[SHEET_LEVEL].worker.joinable()) {
+        game->general.level_sheet = Sheets_Take(load, SHEET_LEVEL);
+    }
+    if (load->jobs[SHEET_RUNNER].worker.joinable()) {
+        game->perso.sheet = Sheets_Take(load, SHEET_RUNNER);
+    }
+    Opaque_Views(&game->menu, &game->general);
+}
+
+bool Game_Start(Game* game, const Launch* launch_given, SheetLoad* later) {
     *game = Game{};
     Launch launch{};
     if (launch_given != nullptr) launch = *launch_given;
@@ -141,7 +155,7 @@ bool Game_Start(Game* game, const Launch* launch_given) {
     Settings_Launch(&game->settings, &launch);
     game->fill = launch.fill;
     continuer = 1;
-    prefer_software_rendering();
+    Launch_Renderer(&launch);
     Launch_Environment();
     if (!open_video()) return false;
     if (!open_window(game, &launch)) return false;
@@ -151,23 +165,30 @@ bool Game_Start(Game* game, const Launch* launch_given) {
     Input_Start();
     // Not before the display is open: a thread running while SDL opens the
     // display can make SDL 2 fall back on drawing nowhere.
-    SheetLoad sheets;
-    Sheets_Start(&sheets);
+    SheetLoad own;
+    SheetLoad* sheets = later != nullptr ? later : &own;
+    Sheets_Start(sheets);
     std::printf("Thanks to play Pelune.\n\n\n\n\nPlease wait while loading...\n\nLoading gfx ...");
     std::fflush(stdout);
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 
     Menu_Init(&game->menu);
-    game->menu.sheet = Sheets_Take(&sheets, SHEET_MENU);
-    game->general.level_sheet = Sheets_Take(&sheets, SHEET_LEVEL);
+    // A sheet that failed already says so now; one still decoding may wait.
+    const bool wait_level = later == nullptr || !sheets->jobs[SHEET_LEVEL].worker.joinable();
+    const bool wait_runner = later == nullptr || !sheets->jobs[SHEET_RUNNER].worker.joinable();
+    game->menu.sheet = Sheets_Take(sheets, SHEET_MENU);
+    if (wait_level) game->general.level_sheet = Sheets_Take(sheets, SHEET_LEVEL);
     General_Init(&game->general);
     game->general.unlock_path = launch.unlock_path;  // null: the unlock code's default
     game->general.rain_on = game->settings.rain;
     read_unlock(&game->general);
     Anim_Init(&game->anim);
-    game->anim.sheet = Sheets_Take(&sheets, SHEET_ANIM);
+    game->anim.sheet = Sheets_Take(sheets, SHEET_ANIM);
     Perso_Init(&game->perso, 0, 173);
-    game->perso.sheet = Sheets_Take(&sheets, SHEET_RUNNER);
+    if (wait_runner) game->perso.sheet = Sheets_Take(sheets, SHEET_RUNNER);
+    if (!wait_level || !wait_runner) game->loading = later;
+    Opaque_Views(&game->menu, &game->general);
+    game->shown.must_flip = 1;
     std::printf("OK\n\nLoading music...");
     std::fflush(stdout);
     Niveaux_Init(game->niveau);
@@ -211,6 +232,7 @@ void Game_Turn(Game* game) {
     if (general->screen == SCREEN_MENU) {
         run_menu(game);
     } else if (general->screen == SCREEN_PLAY) {
+        take_sheets(game);
         run_level(game);
     }
     if (general->level != LEVEL_BONUS) {
@@ -225,7 +247,42 @@ void Game_Turn(Game* game) {
     // From now on this key-down counts as acted on, however long it stays.
     general->key_consumed = general->event.type == SDL_KEYDOWN ? 1 : 0;
     ExitGame(general);
+    Present(game);
+}
+
+// FNV-style over eight 64-bit lanes at once, so the multiplies overlap: about
+// two full-screen copies' time (BM_PresentUnchanged), where a flip at 3x costs
+// the game and the X server some 3 ms.
+static Uint64 screen_hash(const SDL_Surface* screen) {
+    constexpr Uint64 PRIME = 0x100000001b3ULL;
+    constexpr int LANES = 8;
+    Uint64 lanes[LANES] = {0xcbf29ce484222325ULL, 1, 2, 3, 4, 5, 6, 7};
+    const size_t bytes = static_cast<size_t>(screen->pitch) * screen->h;
+    const Uint8* pixels = static_cast<const Uint8*>(screen->pixels);
+    size_t at = 0;
+    for (; at + sizeof lanes <= bytes; at += sizeof lanes) {
+        Uint64 words[LANES];
+        std::memcpy(words, pixels + at, sizeof words);
+        for (int lane = 0; lane < LANES; ++lane) lanes[lane] = (lanes[lane] ^ words[lane]) * PRIME;
+    }
+    for (; at < bytes; ++at) lanes[0] = (lanes[0] ^ pixels[at]) * PRIME;
+    Uint64 hash = 0;
+    for (int lane = 0; lane < LANES; ++lane) hash = (hash ^ lanes[lane]) * PRIME;
+    return hash;
+}
+
+bool Present(Game* game) {
+    Shown* shown = &game->shown;
+    const Uint64 hash = screen_hash(game->screen);
+    if (hash == shown->hash && shown->must_flip == 0 && shown->unflipped + 1 < PRESENT_EVERY) {
+        shown->unflipped += 1;
+        return false;
+    }
     SDL_Flip(game->screen);
+    shown->hash = hash;
+    shown->unflipped = 0;
+    shown->must_flip = 0;
+    return true;
 }
 
 void Game_Stop(Game* game) {
@@ -233,6 +290,7 @@ void Game_Stop(Game* game) {
         Settings_Write(&game->settings, game->settings_path);
         game->settings.changed = 0;
     }
+    take_sheets(game);  // no loader thread outlives the game
     Mix_FreeMusic(game->sons.music);
     game->sons.music = nullptr;
     Mix_Chunk** chunks[] = {&game->sons.theme,      &game->sons.gameover, &game->sons.count1,
@@ -244,6 +302,7 @@ void Game_Stop(Game* game) {
         *chunk = nullptr;
     }
     if (Mix_QuerySpec(nullptr, nullptr, nullptr) != 0) Mix_CloseAudio();
+    Opaque_Views_Free(&game->menu, &game->general);
     SDL_Surface** sheets[] = {&game->menu.sheet, &game->general.level_sheet, &game->anim.sheet,
                               &game->perso.sheet};
     for (SDL_Surface** sheet : sheets) {
@@ -289,7 +348,8 @@ int SDL_main(int argc, char* argv[]) {
     DataPlace place;
     if (!Data_Enter(&place, &launch)) return 1;
     Game game;
-    if (!Game_Start(&game, &launch)) return 1;
+    SheetLoad sheets;
+    if (!Game_Start(&game, &launch, &sheets)) return 1;
     FramePacer pacer;
     FramePacer_Init(&pacer);
     while (continuer == 1) {

@@ -54,6 +54,28 @@ struct Sprite {
     int aux2;  // computer runner only: its nerve (0, 1 or 2)
 };
 
+// The still part of a scene: a full-screen opaque background and the pictures
+// blended on it (sentinels, menu panel), drawn into `pixels` and copied to the
+// screen every frame while the same blits are asked for. The cones and panels
+// are thus blended once, not every frame.
+constexpr int LAYER_BLITS = 1 + 2 * SENTINEL_SLOTS;  // background, then pole and head or cone
+struct LayerBlit {
+    SDL_Surface* sheet;
+    SDL_Rect src;
+    SDL_Rect dest;   // as asked for
+    SDL_Rect drawn;  // as the blit left it (clipped to the screen)
+};
+struct Layer {
+    SDL_Surface* surface;  // over `pixels`, in the screen's format; null until first needed
+    int count;             // blits kept: what `pixels` shows
+    int open;              // 1 between Layer_Begin and Layer_End on an opaque background
+    int asked;             // blits asked for since Layer_Begin
+    LayerBlit kept[LAYER_BLITS];
+    LayerBlit next[LAYER_BLITS];
+    SDL_Rect* callers[LAYER_BLITS];  // the rectangles to clip as the blits would
+    Uint32 pixels[SCREEN_W * SCREEN_H];
+};
+
 struct General {
     int difficulty;            // 0 or 1
     int screen;                // SCREEN_MENU or SCREEN_PLAY
@@ -71,6 +93,8 @@ struct General {
     const char* unlock_path;  // the unlock file chosen by the launch; null: UNLOCK_PATH
     char unlock_text[2];
     FILE* unlock_file;  // open only inside the call that reads or writes it
+    SDL_Surface* level_opaque;  // lvl.png's pixels seen without alpha; null: blended
+    Layer layer;                // the scenery of the last level or menu frame
 };
 
 struct Menu {
@@ -83,6 +107,7 @@ struct Menu {
     int cursor;          // 1-4 on the main panel, 1-3 on the difficulty panel
     int state;           // 1 main, 2 difficulty, 3 full-screen page, 4 credits
     int slide;           // 0 none, 1 main->difficulty, 2 back, 3 main->credits, 4 back
+    SDL_Surface* opaque_sheet;  // the sheet's pixels seen without alpha; null: blended
 };
 
 struct Anim {
@@ -179,6 +204,18 @@ struct Settings {
     int changed;     // 1 once the player changed one: saved at shut-down
 };
 
+// What the display shows. A turn that draws the very picture already shown is
+// not presented again (a flip costs more than the whole frame), except after an
+// expose or a switch of window and fullscreen, and at least every PRESENT_EVERY turns.
+constexpr int PRESENT_EVERY = 30;
+struct Shown {
+    Uint64 hash;    // of the screen's pixels at the last flip
+    int unflipped;  // turns since the last flip
+    int must_flip;  // 1: the next turn flips whatever it draws
+};
+
+struct SheetLoad;
+
 // Everything the entry function owns, so that tests can drive the real loop.
 struct Game {
     General general;
@@ -192,6 +229,8 @@ struct Game {
     Settings settings;
     const char* settings_path;  // null: the settings are not kept
     int fill;                   // this run's fill: the setting's, or --fill
+    Shown shown;
+    SheetLoad* loading;  // the level and runner sheets still decoding; taken before a race
 };
 
 constexpr const char* SETTINGS_PATH = "data/settings.ini";  // beside the unlock
@@ -223,6 +262,8 @@ void Volume_Draw(Settings* settings, SDL_Surface* anim_sheet, SDL_Surface* scree
 // picture at the largest whole scale that fits, centred with black borders.
 void Display_WholeScale(int fill);
 
+enum RendererChoice { RENDERER_AUTO, RENDERER_SOFTWARE, RENDERER_GPU };
+
 // What the command line and the place of the data decided before start-up.
 // Owned by the entry function for the whole run.
 struct Launch {
@@ -232,6 +273,7 @@ struct Launch {
     int fill;                   // 1: fullscreen fills the screen, whatever the scale
     int given;                  // LAUNCH_GIVEN_* bits: what the command line set
     const char* settings_path;  // where the settings are kept; nullptr: not kept
+    int renderer;               // a RendererChoice: --renderer
 };
 constexpr int LAUNCH_GIVEN_SCALE = 1;
 constexpr int LAUNCH_GIVEN_FULLSCREEN = 2;
@@ -279,8 +321,8 @@ std::FILE* Data_Open(const char* path, long long most, int flags, char why[DATA_
 // 126 as \xNN, cut to fit `out` (at least 4 bytes).
 const char* Text_Escape(const char* text, char* out, size_t size);
 
-// The command line. Launch_Parse sets only `scale`, `fullscreen`, `fill` and
-// the `given` bits of those it was given, and
+// The command line. Launch_Parse sets only `scale`, `fullscreen`, `fill`,
+// `renderer` and the `given` bits of those it was given, and
 // returns LAUNCH_RUN to play, or the status to exit with at once: 0 after
 // --help or --version (written to `out`), 2 after a bad option (the usage to `err`).
 constexpr int LAUNCH_RUN = -1;
@@ -289,6 +331,17 @@ int Launch_Parse(Launch* launch, int argc, char* argv[], FILE* out, FILE* err);
 // The largest whole scale (1 to SCALE_MAX) whose window fits in about 85 % of a
 // desktop of this size; 1 when the size is unknown (0) or too small.
 int Launch_FitScale(int desktop_w, int desktop_h);
+// The largest whole scale that fits, but at most what SDL's software renderer
+// scales at 60 turns a second here when `software`.
+int Launch_DefaultScale(int desktop_w, int desktop_h, bool software);
+// Whether to draw with SDL's software renderer: as asked (a RendererChoice),
+// or, asked nothing, when there is no hardware renderer: no render node under
+// `dri_dir` this user may open, or Mesa told to render in software.
+bool Renderer_Software(int asked, const char* dri_dir, const char* libgl_always_software);
+// Before SDL starts: SDL's software renderer and framebuffer when
+// Renderer_Software says so, else SDL's default. The user's own
+// SDL_RENDER_DRIVER wins either way.
+void Launch_Renderer(const Launch* launch);
 // Before SDL starts: the settings the SDL 1.2 layer reads as it starts (crisp,
 // nearest-neighbour scaling; pads in SDL's standard controller layout). A
 // setting the user made in the environment wins.
@@ -339,9 +392,6 @@ struct SheetLoad {
     SheetJob jobs[SHEET_COUNT];
 };
 
-// Before SDL_Init: SDL's own software renderer and framebuffer, not OpenGL,
-// unless the user's environment already chose.
-void prefer_software_rendering();
 // Opens every sheet, refuses one whose PNG header gives a size that does not
 // fit its layout, and starts decoding the others on threads of their own.
 // Prints nothing: the messages wait for Sheets_Take.
@@ -359,11 +409,15 @@ extern int continuer;
 // Start-up: SDL, mixer, icon, video mode, caption, loading text, every record,
 // the unlock file, the sounds, the jingle and the music. False (with one line on
 // standard error) when no display surface could be had. `launch` may be null:
-// the defaults.
-bool Game_Start(Game* game, const Launch* launch = nullptr);
+// the defaults. Given a loader that outlives the game (`later`), the level and
+// runner sheets, first drawn in a race, go on decoding past the first frame.
+bool Game_Start(Game* game, const Launch* launch = nullptr, SheetLoad* later = nullptr);
 // One frame: poll one event, run the scene, rain, key latch, quit test, flip.
 // Never waits.
 void Game_Turn(Game* game);
+// The end of a turn: flips the screen unless it holds the picture last shown
+// (see Shown). True when it flipped.
+bool Present(Game* game);
 // Shut-down: music, audio device, then the menu, level and anim sheets.
 void Game_Stop(Game* game);
 

@@ -43,9 +43,8 @@ constexpr int STICK_RELEASE = 8192;
 // Uint8 in SDL 1.2; the browser's SDL numbers its events as SDL 2 does.
 using EventType = decltype(SDL_Event::type);
 
-constexpr EventType UNREAD_EVENTS[] = {SDL_MOUSEMOTION,   SDL_MOUSEBUTTONDOWN,
-                                       SDL_MOUSEBUTTONUP, SDL_JOYBALLMOTION, SDL_SYSWMEVENT,
-                                       SDL_VIDEORESIZE,   SDL_VIDEOEXPOSE};
+constexpr EventType UNREAD_EVENTS[] = {SDL_MOUSEMOTION,   SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP,
+                                       SDL_JOYBALLMOTION, SDL_SYSWMEVENT,      SDL_VIDEORESIZE};
 
 unsigned bit(PadKey key) { return 1u << key; }
 
@@ -178,7 +177,11 @@ void Input_Take(Game* game) {
                 game->settings.fullscreen = 1 - game->settings.fullscreen;
                 game->settings.changed = 1;
                 Display_WholeScale(game->fill);
+                game->shown.must_flip = 1;  // the new window has not seen the picture
             }
+            break;
+        case SDL_VIDEOEXPOSE:
+            game->shown.must_flip = 1;  // the window lost the picture it showed
             break;
         case SDL_ACTIVEEVENT:
             focus_lost(game, &event.active);

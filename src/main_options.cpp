@@ -1,17 +1,27 @@
 // SPDX-License-Identifier: MIT
 // The command line, and the window's scale and fullscreen.
+#include <dirent.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "main.h"
 
 namespace {
 
 constexpr int DESKTOP_SHARE_PERCENT = 85;  // the most of the desktop a window takes
+// SDL's software renderer scales every frame on the CPU: at 6x (2880x1632) it
+// no longer holds 60 turns a second on a two-core machine, at 4x it does
+// (docs/PERFORMANCE.md). Larger scales only when asked for.
+constexpr int SOFTWARE_SCALE_MAX = 4;
+constexpr const char* DRI_DIR = "/dev/dri";
 
 const char USAGE[] =
     "Usage: pelune [--scale N] [--fullscreen | --windowed] [--fill]\n"
+    "                     [--renderer software|gpu]\n"
     "       pelune -h | --help | -V | --version\n";
 
 const char HELP[] =
@@ -20,11 +30,14 @@ const char HELP[] =
     "\n"
     "Options:\n"
     "  --scale N     a window N times the 480x272 picture, N from 1 to 8\n"
-    "                (default: the largest that fits the screen)\n"
+    "                (default: the largest that fits the screen and is drawn at\n"
+    "                full speed)\n"
     "  --fullscreen  start on the whole screen (picture in proportion, black bars)\n"
     "  --windowed    start in a window (the default)\n"
     "  --fill        fullscreen fills the screen (default: the largest whole\n"
     "                scale that fits, black borders around it)\n"
+    "  --renderer R  draw with the graphics card (gpu) or the processor (software);\n"
+    "                default: the card when there is one\n"
     "  -h, --help    show this help and exit\n"
     "  -V, --version show the version and exit\n"
     "\n"
@@ -79,6 +92,14 @@ int Launch_Parse(Launch* launch, int argc, char* argv[], FILE* out, FILE* err) {
         } else if (std::strcmp(arg, "--fill") == 0) {
             launch->fill = 1;
             launch->given |= LAUNCH_GIVEN_FILL;
+        } else if (std::strcmp(arg, "--renderer") == 0 || std::strncmp(arg, "--renderer=", 11) == 0) {
+            const char* value = arg[10] == '=' ? arg + 11 : (i + 1 < argc ? argv[++i] : nullptr);
+            const bool software = value != nullptr && std::strcmp(value, "software") == 0;
+            if (!software && (value == nullptr || std::strcmp(value, "gpu") != 0)) {
+                return bad_option(err, "--renderer takes software or gpu: ",
+                                  value == nullptr ? "none given" : value);
+            }
+            launch->renderer = software ? RENDERER_SOFTWARE : RENDERER_GPU;
         } else if (std::strcmp(arg, "--scale") == 0 || std::strncmp(arg, "--scale=", 8) == 0) {
             const char* value = arg[7] == '=' ? arg + 8 : (i + 1 < argc ? argv[++i] : nullptr);
             launch->scale = scale_value(value);
@@ -101,6 +122,46 @@ int Launch_FitScale(int desktop_w, int desktop_h) {
         ++scale;
     }
     return scale;
+}
+
+// Mesa's own switch to its software rasteriser: set, and not a "no".
+static bool told_software(const char* value) {
+    return value != nullptr && value[0] != '\0' && std::strcmp(value, "0") != 0 &&
+           std::strcmp(value, "false") != 0 && std::strcmp(value, "no") != 0;
+}
+
+bool Renderer_Software(int asked, const char* dri_dir, const char* libgl_always_software) {
+    if (asked != RENDERER_AUTO) return asked == RENDERER_SOFTWARE;
+    if (told_software(libgl_always_software) || dri_dir == nullptr) return true;
+    // A render node this user may open is a hardware renderer.
+    DIR* dir = opendir(dri_dir);
+    if (dir == nullptr) return true;
+    bool node = false;
+    while (const dirent* entry = readdir(dir)) {
+        if (std::strncmp(entry->d_name, "renderD", 7) != 0) continue;
+        const std::string path = std::string(dri_dir) + "/" + entry->d_name;
+        if (access(path.c_str(), R_OK | W_OK) == 0) {
+            node = true;
+            break;
+        }
+    }
+    closedir(dir);
+    return !node;
+}
+
+void Launch_Renderer(const Launch* launch) {
+    if (std::getenv("SDL_RENDER_DRIVER") != nullptr) return;  // the user's own choice
+    if (!Renderer_Software(launch->renderer, DRI_DIR, std::getenv("LIBGL_ALWAYS_SOFTWARE"))) return;
+    // Without a graphics card SDL's default is OpenGL on a software rasteriser,
+    // which maps some 60 MB and costs more CPU than SDL's own software
+    // renderer. Both settings are needed to keep OpenGL out.
+    setenv("SDL_RENDER_DRIVER", "software", 1);
+    setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 0);
+}
+
+int Launch_DefaultScale(int desktop_w, int desktop_h, bool software) {
+    const int fit = Launch_FitScale(desktop_w, desktop_h);
+    return software && fit > SOFTWARE_SCALE_MAX ? SOFTWARE_SCALE_MAX : fit;
 }
 
 void Launch_Environment() {
@@ -127,7 +188,10 @@ void Launch_SetScale(const Launch* launch) {
     }
     // Before the video mode the SDL 1.2 layer reports the desktop's own size.
     const SDL_VideoInfo* info = SDL_GetVideoInfo();
-    const int fit = info == nullptr ? 1 : Launch_FitScale(info->current_w, info->current_h);
+    const char* driver = std::getenv("SDL_RENDER_DRIVER");
+    const bool software = driver != nullptr && std::strcmp(driver, "software") == 0;
+    const int fit =
+        info == nullptr ? 1 : Launch_DefaultScale(info->current_w, info->current_h, software);
     std::snprintf(scale, sizeof scale, "%d", fit);
     setenv("SDL12COMPAT_WINDOW_SCALING", scale, 1);
 }

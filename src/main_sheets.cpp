@@ -406,15 +406,6 @@ void open_sheet(SheetJob* job, const SheetShape& shape) {
 
 }  // namespace
 
-void prefer_software_rendering() {
-    // sdl12-compat presents frames through an SDL 2 renderer; without a
-    // graphics driver that is OpenGL on a software rasteriser, which maps some
-    // 60 MB and costs more CPU than SDL's own software renderer. Both settings
-    // are needed to keep OpenGL out; a user's own setting wins.
-    setenv("SDL_RENDER_DRIVER", "software", 0);
-    setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 0);
-}
-
 void Sheets_Start(SheetLoad* load) {
     // The level sheet, the largest by far, is the longest to decode: it goes first.
     constexpr int LARGEST_FIRST[SHEET_COUNT] = {SHEET_LEVEL, SHEET_MENU, SHEET_ANIM, SHEET_RUNNER};

@@ -106,13 +106,24 @@ void Menu_Sys(Menu* menu, General* general, SDL_Surface* screen, Niveau niveau[L
     copy_position(&menu->credits_panel);
     menu->background.dest.x = 0;
     menu->background.dest.y = 0;
-    SDL_BlitSurface(menu->sheet, &menu->background.src, screen, &menu->background.dest);
+    // The background and the panel at rest are one layer, blended again only
+    // when the panel or its highlight moves.
+    Layer_Begin(general, menu->sheet, menu->opaque_sheet, &menu->background.src, screen,
+                &menu->background.dest);
+    Sprite* panel = menu->state == MENU_MAIN          ? &menu->main_panel
+                    : menu->state == MENU_DIFFICULTY ? &menu->difficulty_panel
+                    : menu->state == MENU_CREDITS    ? &menu->credits_panel
+                                                     : nullptr;
+    if (panel != nullptr) {
+        copy_position(panel);
+        Layer_Blit(general, menu->sheet, &panel->src, screen, &panel->dest);
+    }
+    Layer_End(general, screen);
 
     // Each state either reads the keys or advances a slide in a frame, never both,
     // so a key in the frame a slide ends is ignored.
     switch (menu->state) {
     case MENU_MAIN:
-        blit_at_position(menu->sheet, &menu->main_panel, screen);
         if (menu->slide == SLIDE_NONE) {
             main_panel_keys(menu, general);
         } else if (menu->slide == SLIDE_TO_DIFFICULTY) {
@@ -122,7 +133,6 @@ void Menu_Sys(Menu* menu, General* general, SDL_Surface* screen, Niveau niveau[L
         }
         break;
     case MENU_DIFFICULTY:
-        blit_at_position(menu->sheet, &menu->difficulty_panel, screen);
         if (menu->slide == SLIDE_NONE) {
             // After the draw and before the keys: a move shows two frames later.
             menu->difficulty_panel.src.y =
@@ -143,7 +153,6 @@ void Menu_Sys(Menu* menu, General* general, SDL_Surface* screen, Niveau niveau[L
         }
         break;
     case MENU_CREDITS:
-        blit_at_position(menu->sheet, &menu->credits_panel, screen);
         if (menu->slide == SLIDE_NONE) {
             if (key_fresh(general, KEY_RETURN)) {
                 menu->slide = SLIDE_FROM_CREDITS;

@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The game shell: the sound bank's guard, the key latch, the quit test and the
-// rain key, through the real main loop with pushed events.
+// rain key, through the real main loop with pushed events; the renderer and
+// the default window scale.
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include "fonction.h"
 #include "main.h"
@@ -55,4 +59,38 @@ TEST_F(Started, LeftCtrlTogglesTheRainOncePerPressOnEveryScreenButTheBonusLevel)
     turn(SDL_KEYDOWN, KEY_RAIN);
     EXPECT_TRUE(game.general.rain_on == 0 && drop_y == 40)
         << "none on the bonus level; a second press: off";
+}
+
+// The renderer and the default scale, decided from fake device folders.
+TEST(Renderer, SoftwareOnlyWithoutARenderNodeOrWhenAskedFor) {
+    const std::string root = testing::TempDir() + "pelune_dri";
+    for (const char* folder : {"empty", "card", "node"}) {
+        std::filesystem::create_directories(root + "/" + folder);
+    }
+    std::ofstream(root + "/card/card0"), std::ofstream(root + "/node/card0");
+    std::ofstream(root + "/node/renderD128");
+    struct Case {
+        int asked;
+        const char* dir;
+        const char* libgl;
+        bool software;
+    } cases[] = {
+        {RENDERER_AUTO, "node", nullptr, false},       {RENDERER_AUTO, "node", "0", false},
+        {RENDERER_AUTO, "node", "1", true},            {RENDERER_AUTO, "node", "true", true},
+        {RENDERER_AUTO, "card", nullptr, true},        {RENDERER_AUTO, "empty", nullptr, true},
+        {RENDERER_AUTO, "missing", nullptr, true},     {RENDERER_SOFTWARE, "node", nullptr, true},
+        {RENDERER_GPU, "empty", "1", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Renderer_Software(c.asked, (root + "/" + c.dir).c_str(), c.libgl), c.software)
+            << c.asked << " " << c.dir << " " << (c.libgl ? c.libgl : "unset");
+    }
+    std::filesystem::remove_all(root);
+    // 1280x720, 1920x1080, 2560x1440 and 3840x2160 screens, in software and on a card.
+    const int screens[][4] = {{1280, 720, 2, 2}, {1920, 1080, 3, 3}, {2560, 1440, 4, 4},
+                              {3840, 2160, 4, 6}};
+    for (const auto& s : screens) {
+        EXPECT_EQ(Launch_DefaultScale(s[0], s[1], true), s[2]) << s[0];
+        EXPECT_EQ(Launch_DefaultScale(s[0], s[1], false), s[3]) << s[0];
+    }
 }

@@ -78,7 +78,7 @@ TEST(Installed, AWholeGameKeepsTheUnlockUnderXdgDataHome) {
     DataPlace place;
     ASSERT_TRUE(Data_Find(&search, &place));
     ASSERT_EQ(chdir(place.dir), 0);
-    const Launch launch{1, 0, place.unlock, 0, 0, nullptr};
+    const Launch launch{1, 0, place.unlock, 0, 0, nullptr, RENDERER_AUTO};
     for (int level_after_nine : {LEVEL_ENDING, LEVEL_BONUS}) {
         ASSERT_TRUE(session.running = Game_Start(&session.game, &launch));
         session.new_game(0);
