@@ -15,11 +15,8 @@ static constexpr long long MUSIC_FILE_MOST = 32LL << 20;
 static SDL_RWops* open_sound(const char* path, long long most, bool audio_open) {
     char why[DATA_WHY_SIZE];
     std::FILE* file = Data_Open(path, most, 0, why);
-    SDL_RWops* stream = file != nullptr ? SDL_RWFromFP(file, 1) : nullptr;
-    if (file != nullptr && stream == nullptr) {
-        std::fclose(file);
-        std::snprintf(why, sizeof why, "%s", SDL_GetError());
-    }
+    SDL_RWops* stream = file != nullptr ? Data_Stream(file, path) : nullptr;
+    if (file != nullptr && stream == nullptr) std::snprintf(why, sizeof why, "%s", SDL_GetError());
     if (stream == nullptr && audio_open)
         std::fprintf(stderr, "pelune: cannot load %s: %s\n", path, why);
     return stream;

@@ -41,9 +41,9 @@ static SDL_Surface* load_icon(const char* path, char why[DATA_WHY_SIZE]) {
     } else if (w < 1 || w > ICON_SIDE_MOST || h == 0 || h < -ICON_SIDE_MOST || h > ICON_SIDE_MOST) {
         std::snprintf(why, DATA_WHY_SIZE, "%dx%d pixels, an icon is at most %dx%d", w, h,
                       ICON_SIDE_MOST, ICON_SIDE_MOST);
-    } else if (SDL_RWops* stream =
-                   std::fseek(file, 0, SEEK_SET) == 0 ? SDL_RWFromFP(file, 1) : nullptr) {
-        SDL_Surface* icon = SDL_LoadBMP_RW(stream, 1);  // closes the file
+    } else if (std::fseek(file, 0, SEEK_SET) == 0) {
+        SDL_RWops* stream = Data_Stream(file, path);  // from now on SDL closes the file
+        SDL_Surface* icon = stream != nullptr ? SDL_LoadBMP_RW(stream, 1) : nullptr;
         if (icon == nullptr) std::snprintf(why, DATA_WHY_SIZE, "%s", SDL_GetError());
         return icon;
     }

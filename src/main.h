@@ -317,6 +317,10 @@ bool Data_Enter(DataPlace* place, Launch* launch);
 // in `why` (one line) otherwise. `flags` are added to open's (O_NOFOLLOW).
 constexpr size_t DATA_WHY_SIZE = 96;
 std::FILE* Data_Open(const char* path, long long most, int flags, char why[DATA_WHY_SIZE]);
+// The data file `file`, opened by Data_Open at `path`, as a stream SDL reads and
+// closes; null (the file closed) when SDL cannot make one. The browser's SDL
+// reads files by name only, so there the name is what counts.
+SDL_RWops* Data_Stream(std::FILE* file, const char* path);
 // `text` as a message may show it: control bytes, backslashes and bytes above
 // 126 as \xNN, cut to fit `out` (at least 4 bytes).
 const char* Text_Escape(const char* text, char* out, size_t size);

@@ -160,6 +160,16 @@ void frame(void* arg) {
 // The page scales the picture by a whole number itself (web/index.html).
 void Display_WholeScale(int) {}
 
+// The browser's SDL opens files by name only: the file checked by Data_Open
+// is opened again there (the packed data is the page's own).
+SDL_RWops* Data_Stream(std::FILE* file, const char* path) {
+    std::fclose(file);
+    // Its streams are numbers, the first one 0, which reads as null here: that
+    // one is left unused, and kept, so the numbers go on from 1.
+    SDL_RWops* stream = SDL_RWFromFile(path, "rb");
+    return stream != nullptr ? stream : SDL_RWFromFile(path, "rb");
+}
+
 // The browser's SDL keeps every event in a queue of its own that nothing can
 // flood, and has no switch for event types: they all reach Input_Take, which
 // passes over those it does not read.
@@ -172,6 +182,13 @@ extern "C" int Mix_QuerySpec(int* frequency, Uint16* format, int* channels) {
     if (format != nullptr) *format = AUDIO_S16LSB;
     if (channels != nullptr) *channels = 2;
     return 1;
+}
+
+// Missing from the browser's SDL_mixer, which tells the formats apart itself.
+extern "C" Mix_Music* Mix_LoadMUSType_RW(SDL_RWops* stream, Mix_MusicType, int freesrc) {
+    Mix_Music* music = Mix_LoadMUS_RW(stream);
+    if (freesrc != 0) SDL_FreeRW(stream);
+    return music;
 }
 
 // The browser's SDL reads the pads only when SDL_Init was given their flag;

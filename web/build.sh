@@ -34,7 +34,7 @@ CXXFLAGS=(-std=c++20 -O2 -Wall -Wextra -Werror -Isrc -DPELUNE_VERSION="\"$versio
 sources=()
 for source in src/*.cpp; do
     case $source in
-    src/entry.cpp | src/main_sheets.cpp | src/main_sanitize.cpp | src/main_display.cpp) ;;
+    src/entry.cpp | src/main_sheets.cpp | src/main_sanitize.cpp | src/main_desktop.cpp) ;;
     *) sources+=("$source") ;;
     esac
 done

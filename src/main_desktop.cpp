@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
-// Whole-number fullscreen on the SDL 1.2 layer over SDL 2 (sdl12-compat).
+// What the desktop's libraries offer that the browser's do not: whole-number
+// fullscreen through SDL 2 under the SDL 1.2 layer, and SDL streams on files
+// already open (src/main_web.cpp stands in for this file in the browser).
 //
+// Whole-number fullscreen on the SDL 1.2 layer over SDL 2 (sdl12-compat).
 // The layer draws the 480x272 picture through an SDL 2 renderer with that
 // logical size, which fills the screen at any ratio (3.97 on a 1080-line
 // screen: pixels 3 or 4 wide). SDL 2's integer scaling keeps the largest whole
@@ -37,4 +40,10 @@ void Display_WholeScale(int fill) {
     void* window = get_window();
     void* renderer = window == nullptr ? nullptr : get_renderer(window);
     if (renderer != nullptr) set_integer_scale(renderer, fill != 0 ? 0 : 1);
+}
+
+SDL_RWops* Data_Stream(std::FILE* file, const char*) {
+    SDL_RWops* stream = SDL_RWFromFP(file, SDL_TRUE);
+    if (stream == nullptr) std::fclose(file);
+    return stream;
 }
