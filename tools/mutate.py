@@ -158,7 +158,8 @@ FAULTS = [
      "    senti->boule.src.x = static_cast<Sint16>(LVL_HEAD[senti->state].x);\n", "",
      "a sentinel's head never changes picture"),
     ("draw-cone-place", "tables.h", "CONE_DX = -88;", "CONE_DX = -78;", "the cone drawn 10 px off"),
-    ("draw-head-place", "tables.h", "HEAD_DX = -9;", "HEAD_DX = -8;", "the head drawn 1 px off"),
+    ("draw-head-place", "fonction_sentinels.cpp", "senti->baton.dest.x + HEAD_DX,", "senti->baton.dest.x + HEAD_DX + 1,",
+     "the head drawn 1 px off"),
     ("draw-cone-band", "fonction_levels.cpp", "Init_vision(&niveau->senti[slot], CONE_SHEET_X, sheet_y);",
      "Init_vision(&niveau->senti[slot], CONE_SHEET_X, band_y(0));", "every level shows level 1's cone"),
     ("draw-cone-clipped", "fonction_runners.cpp", "        copy_position(&senti.vision);\n", "",
@@ -172,7 +173,8 @@ FAULTS = [
      "perso->cpu.src.y = static_cast<Sint16>(RUNNER_H * (general->level - 1));", "the computer of the level before"),
     ("draw-count-picture", "fonction_race.cpp", "{COUNT_STEP - 1, ANIM_COUNT3,", "{COUNT_STEP - 1, ANIM_COUNT2,",
      "the countdown opens on its 2"),
-    ("draw-banner-place", "tables.h", "BANNER_Y = 71;", "BANNER_Y = 72;", "every banner drawn 1 px low"),
+    ("draw-banner-place", "fonction_race.cpp", "set_sprite(&anim->win, BANNER_X, BANNER_Y, ANIM_WON);",
+     "set_sprite(&anim->win, BANNER_X, BANNER_Y + 1, ANIM_WON);", "the won banner drawn 1 px low"),
     ("draw-lost-banner", "fonction_race.cpp", "blit_at_position(anim->sheet, &anim->lose, screen);",
      "blit_at_position(anim->sheet, &anim->win, screen);", "a lost race shows the won banner"),
     ("draw-penalty-race", "fonction_runners.cpp",
@@ -195,7 +197,8 @@ FAULTS = [
     ("draw-slide-panel", "menu.cpp", "void Menu_Anim_Credits(Menu* menu, SDL_Surface* screen) {\n    blit_at_position(menu->sheet, &menu->credits_panel, screen);",
      "void Menu_Anim_Credits(Menu* menu, SDL_Surface* screen) {\n    blit_at_position(menu->sheet, &menu->difficulty_panel, screen);",
      "the difficulty panel slides in for the credits"),
-    ("draw-panel-place", "tables.h", "MENU_PANEL_Y = 180;", "MENU_PANEL_Y = 181;", "the panels drawn 1 px low"),
+    ("draw-panel-place", "menu.cpp", "place_sprite(panel, x, MENU_PANEL_Y);", "place_sprite(panel, x, MENU_PANEL_Y + 1);",
+     "the panels drawn 1 px low"),
     ("draw-curtain-strip", "fonction_race.cpp", "set_sprite(&anim->strips[i], 0, ANIM_CURTAIN.h * i, ANIM_CURTAIN);",
      "set_sprite(&anim->strips[i], 0, (ANIM_CURTAIN.h - 1) * i, ANIM_CURTAIN);", "curtain strips overlap"),
     # ---- sound flags ----
@@ -239,7 +242,7 @@ def main():
     env_cwd = os.path.join(build, "tests")
     quick = [tests, "--gtest_fail_fast", "--gtest_brief=1", f"--gtest_filter=-{args.slow}:{args.exclude}"]
     slow = [tests, "--gtest_fail_fast", "--gtest_brief=1", f"--gtest_filter={args.slow}-{args.exclude}"]
-    phases = [[tests, "--gtest_brief=1", f"--gtest_filter={args.tests}"]] if args.tests else [quick, slow]
+    phases = [[tests, "--gtest_fail_fast", "--gtest_brief=1", f"--gtest_filter={args.tests}"]] if args.tests else [quick, slow]
 
     code, out = run(make, repo, 900)
     if code != 0:
