@@ -132,10 +132,10 @@ const Golden GOLDENS[] = {
                       s.press(KEY_BACKSPACE), s.shot(), s.press(KEY_RETURN);
                       for (int i = 0; i < 3000 && s.game.niveau[1].outcome == OUTCOME_NONE; ++i) s.turns(1);
                       s.shot(), s.press(KEY_SPACE), s.shot(); }},
-    {"levels", 7, "levels 2 to 8 (band, computer row), a sentinel of each watching (cone); level 9, all five set watching",
+    {"levels", 7, "levels 2 to 8 (band, computer row), a sentinel of each in its 2nd frame watching (cone; level 5's cut by the edge); level 9, all five set watching",
      [](Shooter& s) { s.new_game(), s.pass_level();
-                      for (int level = 2; level <= 8; ++level) s.turns(392), s.until_watching(), s.shot(), s.pass_level();
-                      s.turns(420);
+                      for (int level = 2; level <= 8; ++level) s.turns(392), s.until_watching(), s.turns(1), s.shot(), s.pass_level();
+                      s.turns(419);
                       for (Sentinelle& senti : s.game.niveau[8].senti) senti.state = SENTINEL_WATCHING;
                       s.shot(); }},
     {"bonus", 7, "the bonus level (band, cone, computer row 2) with both glyphs, a sentinel watching",
