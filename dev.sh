@@ -4,6 +4,9 @@
 #                  (build/pelune, with the data of this checkout)
 # ./dev.sh test    installs what is missing, builds and runs every test, then
 #                  again in a sanitizer build (build-asan)
+# ./dev.sh goldens writes the golden frames in tests/golden afresh from the
+#                  data of this checkout, after an intended change to the art or
+#                  the drawing (say why in the commit that changes them)
 # ./dev.sh package the Debian package, build-deb/pelune_<version>_amd64.deb, the
 #                  same bytes wherever and whenever it is built from one commit
 # ./dev.sh dist [DIR] the source release of the last commit, DIR/pelune-<version>.tar.gz
@@ -72,6 +75,14 @@ test)
     build build-asan -DPELUNE_SANITIZE=ON -DPELUNE_TOOLS=OFF -DPELUNE_BENCH=OFF
     (cd build-asan && ctest --output-on-failure -j"$(nproc)")
     ;;
+goldens)
+    install_missing "${PACKAGES[@]}"
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build build --target pelune_tests -j"$(nproc)"
+    rm -f tests/golden/*.png  # a frame taken out of the table leaves no stale picture
+    (cd build/tests && PELUNE_GOLDEN_WRITE=1 ./pelune_tests --gtest_filter='Golden.*' --gtest_brief=1)
+    git status --short tests/golden
+    ;;
 package)
     install_missing "${PACKAGES[@]}" dpkg-dev file
     # Every date in the package is the last commit's (a source tarball has it
@@ -113,7 +124,7 @@ bench)
     bench/measure_input.sh build/pelune build/bench/libpelune_input_probe.so .
     ;;
 *)
-    echo "usage: $0 run|test|package|dist|web|bench" >&2
+    echo "usage: $0 run|test|goldens|package|dist|web|bench" >&2
     exit 2
     ;;
 esac

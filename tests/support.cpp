@@ -37,28 +37,8 @@ SDL_Surface* make_surface(int w, int h) {
     return surface;
 }
 
-Uint32 sheet_pixel(int x, int y) {
-    return 0xFF000000u | Uint32(x & 0xFFF) << 12 | Uint32(y & 0xFFF);
-}
-
-Uint32* row(SDL_Surface* surface, int y) {
-    return reinterpret_cast<Uint32*>(static_cast<Uint8*>(surface->pixels) + y * surface->pitch);
-}
-
-SDL_Surface* make_sheet(int w, int h) {
-    SDL_Surface* sheet = make_surface(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) row(sheet, y)[x] = sheet_pixel(x, y);
-    return sheet;
-}
-
-Uint32 pixel_at(SDL_Surface* surface, int x, int y) { return row(surface, y)[x]; }
-
-bool block_drawn(SDL_Surface* screen, int dx, int dy, int sx, int sy, int w, int h) {
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            if (pixel_at(screen, dx + x, dy + y) != sheet_pixel(sx + x, sy + y)) return false;
-    return true;
+Uint32 pixel_at(SDL_Surface* surface, int x, int y) {
+    return reinterpret_cast<Uint32*>(static_cast<Uint8*>(surface->pixels) + y * surface->pitch)[x];
 }
 
 GameDir::GameDir(bool with_assets) {

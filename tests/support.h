@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Test helpers: in-memory surfaces and labelled sheets, a throw-away game
-// directory, and the real game driven through its loop.
+// Test helpers: in-memory surfaces, a throw-away game directory, and the real
+// game driven through its loop.
 #ifndef PELUNE_TEST_SUPPORT_H
 #define PELUNE_TEST_SUPPORT_H
 
@@ -19,12 +19,7 @@ void push_quit();
 
 // A 32-bit ARGB surface in memory, cleared to opaque black.
 SDL_Surface* make_surface(int w, int h);
-// A sheet whose every pixel is opaque and names its own place: sheet_pixel(x, y).
-SDL_Surface* make_sheet(int w, int h);
-Uint32 sheet_pixel(int x, int y);
 Uint32 pixel_at(SDL_Surface* surface, int x, int y);
-// True when the screen's w x h block at (dx, dy) is the sheet's block at (sx, sy).
-bool block_drawn(SDL_Surface* screen, int dx, int dy, int sx, int sy, int w, int h);
 
 // A temporary working directory laid out like the game's: data/ of its own (so
 // the unlock file is private to the test), the sheets, sounds and icon of the

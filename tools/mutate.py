@@ -7,8 +7,13 @@ runs the fast tests (no e2e, no valgrind, no sanitizer build; the asset tests
 are left out) and reports which faults were caught. The source is restored
 after every fault, whatever happens.
 
-    tools/mutate.py [--repo DIR] [--build DIR] [--only ID,ID] [--timeout S]
+    tools/mutate.py [--repo DIR] [--build DIR] [--only ID,ID] [--timeout S] [--tests FILTER]
+
+--only takes ids or patterns (--only 'draw-*' for the drawing faults); --tests
+runs only the tests of one gtest filter, in one go (--tests 'Golden.*' for the
+golden frames, all a drawing fault needs), instead of the quick then slow ones.
 """
+import fnmatch
 import argparse
 import os
 import subprocess
@@ -148,6 +153,55 @@ FAULTS = [
     ("fx-rain-reset", "fonction_effects.cpp", "    general->rain_on = 0;\n", "", "General_Init keeps the rain on"),
     ("fx-glyph-start", "fonction_effects.cpp", "0,   100, 50,  250, 25,", "0,   100, 50,  205, 25,",
      "glyph 3 starts at 205"),
+    # ---- drawing (the golden frames) ----
+    ("draw-head-frozen", "fonction_sentinels.cpp",
+     "    senti->boule.src.x = static_cast<Sint16>(LVL_HEAD[senti->state].x);\n", "",
+     "a sentinel's head never changes picture"),
+    ("draw-cone-place", "tables.h", "CONE_DX = -88;", "CONE_DX = -78;", "the cone drawn 10 px off"),
+    ("draw-head-place", "fonction_sentinels.cpp", "senti->baton.dest.x + HEAD_DX,", "senti->baton.dest.x + HEAD_DX + 1,",
+     "the head drawn 1 px off"),
+    ("draw-cone-band", "fonction_levels.cpp", "Init_vision(&niveau->senti[slot], CONE_SHEET_X, sheet_y);",
+     "Init_vision(&niveau->senti[slot], CONE_SHEET_X, band_y(0));", "every level shows level 1's cone"),
+    ("draw-cone-clipped", "fonction_runners.cpp", "        copy_position(&senti.vision);\n", "",
+     "a cone clipped by the screen edge is drawn at its clipped place from then on"),
+    ("draw-run-wrap", "fonction_runners.cpp", "if (perso->frame >= RUNNER_FRAMES)", "if (perso->frame > RUNNER_FRAMES)",
+     "the run cycle steps off its sheet"),
+    ("draw-cpu-frozen", "fonction_runners.cpp",
+     "    perso->cpu.src.x = static_cast<Sint16>(RUNNER_W * perso->frame);\n", "",
+     "the computer's picture never changes"),
+    ("draw-cpu-row", "fonction_runners.cpp", "perso->cpu.src.y = static_cast<Sint16>(RUNNER_H * general->level);",
+     "perso->cpu.src.y = static_cast<Sint16>(RUNNER_H * (general->level - 1));", "the computer of the level before"),
+    ("draw-count-picture", "fonction_race.cpp", "{COUNT_STEP - 1, ANIM_COUNT3,", "{COUNT_STEP - 1, ANIM_COUNT2,",
+     "the countdown opens on its 2"),
+    ("draw-banner-place", "fonction_race.cpp", "set_sprite(&anim->win, BANNER_X, BANNER_Y, ANIM_WON);",
+     "set_sprite(&anim->win, BANNER_X, BANNER_Y + 1, ANIM_WON);", "the won banner drawn 1 px low"),
+    ("draw-lost-banner", "fonction_race.cpp", "blit_at_position(anim->sheet, &anim->lose, screen);",
+     "blit_at_position(anim->sheet, &anim->win, screen);", "a lost race shows the won banner"),
+    ("draw-penalty-race", "fonction_runners.cpp",
+     "    if (perso->malus == 1) {\n        blit_at_position(anim->sheet, &anim->countdown, screen);\n",
+     "    if (perso->malus == 1) {\n        blit_at_position(anim->sheet, &anim->pause, screen);\n",
+     "the pause banner for the penalty's picture in the race"),
+    ("draw-level-opaque", "main_sheets.cpp", "        return in_display_format(sheet);",
+     "        if (index == SHEET_LEVEL) SDL_SetAlpha(sheet, 0, SDL_ALPHA_OPAQUE);\n        return in_display_format(sheet);",
+     "the level sheet's translucent layers drawn opaque"),
+    ("draw-rain-sheet", "fonction_effects.cpp", "blit_at_position(anim->sheet, drop, screen);",
+     "blit_at_position(general->level_sheet, drop, screen), (void)anim;", "rain drops cut from the level sheet"),
+    ("draw-bar-picture", "fonction_effects.cpp", "sprite->src = sdl_rect(LVL_BAR[bar]);",
+     "sprite->src = sdl_rect(LVL_BAR[0]);", "every bar shows the first bar's picture"),
+    ("draw-glyph-picture", "fonction_effects.cpp",
+     "general->glyphs[glyph].src.x = static_cast<Sint16>(LVL_GLYPH[1].x);",
+     "general->glyphs[glyph].src.x = static_cast<Sint16>(LVL_GLYPH[0].x);", "the second glyph never shown"),
+    ("draw-hard-ending", "jeu.cpp", "Init_background(niveau, 0, band_y(BAND_ENDING_HARD));",
+     "Init_background(niveau, 0, band_y(BAND_ENDING_EASY));", "the hard ending shows the easy one"),
+    ("draw-page", "menu.cpp", "menu->background.src.x = static_cast<Sint16>(MENU_PAGE.x);",
+     "menu->background.src.x = static_cast<Sint16>(MENU_BG_X);", "How to play shows a background"),
+    ("draw-slide-panel", "menu.cpp", "void Menu_Anim_Credits(Menu* menu, SDL_Surface* screen) {\n    blit_at_position(menu->sheet, &menu->credits_panel, screen);",
+     "void Menu_Anim_Credits(Menu* menu, SDL_Surface* screen) {\n    blit_at_position(menu->sheet, &menu->difficulty_panel, screen);",
+     "the difficulty panel slides in for the credits"),
+    ("draw-panel-place", "menu.cpp", "place_sprite(panel, x, MENU_PANEL_Y);", "place_sprite(panel, x, MENU_PANEL_Y + 1);",
+     "the panels drawn 1 px low"),
+    ("draw-curtain-strip", "fonction_race.cpp", "set_sprite(&anim->strips[i], 0, ANIM_CURTAIN.h * i, ANIM_CURTAIN);",
+     "set_sprite(&anim->strips[i], 0, (ANIM_CURTAIN.h - 1) * i, ANIM_CURTAIN);", "curtain strips overlap"),
     # ---- sound flags ----
     ("snd-guard", "fonction_sound.cpp", "    if (*played != 0) return;\n", "", "PlayWav plays every time"),
     ("snd-clear-win", "fonction_sound.cpp", "    sons->played_levelwin = 0;\n", "",
@@ -169,7 +223,8 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--repo", default=os.path.dirname(here))
     parser.add_argument("--build", default=None, help="default: REPO/build-mutate")
-    parser.add_argument("--only", default="", help="comma-separated fault ids")
+    parser.add_argument("--only", default="", help="comma-separated fault ids or patterns")
+    parser.add_argument("--tests", default="", help="a gtest filter run alone instead")
     parser.add_argument("--timeout", type=int, default=300, help="seconds per test run")
     # The slow tests run only once the quick ones pass: most faults die early.
     parser.add_argument("--slow", default="*Property*:*WholeGame*")
@@ -177,7 +232,8 @@ def main():
     args = parser.parse_args()
     repo = os.path.abspath(args.repo)
     build = os.path.abspath(args.build or os.path.join(repo, "build-mutate"))
-    faults = [f for f in FAULTS if not args.only or f[0] in args.only.split(",")]
+    faults = [f for f in FAULTS
+              if not args.only or any(fnmatch.fnmatch(f[0], p) for p in args.only.split(","))]
 
     if not os.path.exists(os.path.join(build, "CMakeCache.txt")):
         subprocess.run(["cmake", "-S", repo, "-B", build, "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
@@ -187,11 +243,12 @@ def main():
     env_cwd = os.path.join(build, "tests")
     quick = [tests, "--gtest_fail_fast", "--gtest_brief=1", f"--gtest_filter=-{args.slow}:{args.exclude}"]
     slow = [tests, "--gtest_fail_fast", "--gtest_brief=1", f"--gtest_filter={args.slow}-{args.exclude}"]
+    phases = [[tests, "--gtest_fail_fast", "--gtest_brief=1", f"--gtest_filter={args.tests}"]] if args.tests else [quick, slow]
 
     code, out = run(make, repo, 900)
     if code != 0:
         sys.exit("the unmutated tree does not build:\n" + out)
-    for phase in (quick, slow):
+    for phase in phases:
         code, out = run(phase, env_cwd, args.timeout)
         if code != 0:
             sys.exit("the unmutated tree fails its tests:\n" + out[-3000:])
@@ -214,7 +271,7 @@ def main():
                 verdict = "caught (does not build)"
             else:
                 verdict = None
-                for phase in (quick, slow):
+                for phase in phases:
                     code, out = run(phase, env_cwd, args.timeout)
                     if code != 0:
                         failed = [l.split("]", 1)[1].split("(")[0].strip()
