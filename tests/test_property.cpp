@@ -14,10 +14,7 @@
 
 namespace {
 
-#if !defined(__has_feature)
-#define __has_feature(x) 0
-#endif
-#if defined(__SANITIZE_ADDRESS__) || __has_feature(address_sanitizer)
+#ifdef __SANITIZE_ADDRESS__  // GCC's sanitizer build
 constexpr long DEFAULT_TURNS = 200000;  // the sanitizer build carries the long run
 #else
 constexpr long DEFAULT_TURNS = 15000;
@@ -131,11 +128,9 @@ TEST_F(Property, RandomPlayKeepsEveryRecordInRangeAndReachesEveryScene) {
             ASSERT_FALSE(HasFatalFailure()) << "seed " << seed << ", turn " << turn;
             if (continuer == 1) continue;
             ASSERT_EQ(before.general.screen, SCREEN_MENU) << "only the menu's quit item ends a run";
-            stop();
-            continuer = 1;
+            stop(), continuer = 1;
         }
-        stop();
-        continuer = 1;
+        stop(), continuer = 1;
     }
     for (int k = 1; k <= 12; ++k) EXPECT_GT(seen["level " + std::to_string(k)], 0) << k;
     for (int k = 1; k <= 4; ++k) EXPECT_GT(seen["menu state " + std::to_string(k)], 0) << k;

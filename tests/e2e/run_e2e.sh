@@ -136,8 +136,7 @@ band() {
 }
 
 
-PIXELS=$((480 * 272))
-CLOSE=$((PIXELS / 200))  # what blending may round differently
+CLOSE=$((480 * 272 / 200))  # pixels that blending may round differently
 
 # The menu as the game draws it: background k with a panel (menu.png's rows
 # from sheet_y) over the bottom. Panels may be partly transparent, so the panel
@@ -160,9 +159,8 @@ paused_banner() {
         -compose multiply -composite "$WORK/pause-seen.png"
     [ "$(differing "$WORK/pause-seen.png" "$WORK/pause-want.png")" -le "$CLOSE" ]
 }
-
-no_pause_banner() { ! paused_banner; }
 windowed() { ! window_is 1920x1080; }
+
 
 # wait_for SECONDS COMMAND...: takes screenshots (as "now") until COMMAND holds.
 wait_for() {
@@ -184,15 +182,12 @@ shows_exactly() {  # the screenshot is the picture $1, to blending's rounding
     [ "$(differing "$WORK/now.png" "$1")" -le "$CLOSE" ]
 }
 
-# The menu's background (drawn at random), found in a screenshot of the main
-# panel with item 1 lit; -1 when the screenshot is no such menu.
+# The menu's background (drawn at random), found in a screenshot ("now") of the
+# main panel with item 1 lit; -1 when the screenshot is no such menu.
 find_menu() {
-    shot "$1"
+    shot now
     BG=-1
-    for k in 0 1 2 3; do
-        [ "$(differing "$WORK/$1.png" "$(menu_screen "$k" 272)")" -le "$CLOSE" ] && BG=$k
-    done
-    return 0
+    for k in 0 1 2 3; do shows_exactly "$(menu_screen "$k" 272)" && BG=$k || true; done
 }
 
 # ---- 0. The command line: answered before any window opens ----
@@ -238,11 +233,11 @@ check "window captioned Pelune, 1440x816: three times 480x272, the most that fit
 # The menu: one of the four backgrounds (drawn at random) with the main panel,
 # item 1 lit, over its bottom.
 sleep 0.5
-find_menu menu
+find_menu
 check "menu: background $BG with the main panel" [ "$BG" -ge 0 ]
 # Crisp: each pixel a 3x3 block, so sampling down and back up changes nothing.
-convert "$WORK/menu.png" -sample '1440x816!' "$WORK/menu-back.png"
-count=$(differing "$WORK/menu-raw.png" "$WORK/menu-back.png" 0)
+convert "$WORK/now.png" -sample '1440x816!' "$WORK/menu-back.png"
+count=$(differing "$WORK/now-raw.png" "$WORK/menu-back.png" 0)
 check "3x window: every pixel replicated, none blurred ($count pixels off)" [ "$count" = 0 ]
 
 # A burst of mouse motion over the window does not hold the next key back.
@@ -275,13 +270,9 @@ pass_levels() {
 }
 
 new_game "first run"
-pass_levels 8
-check "eight levels won: level 9 (band 8)" wait_for 10 shows_band 8
-pass_levels 1
+pass_levels 9
 check "level 9 won while locked: the ending (band 9) once its curtain has opened" \
     wait_for 10 shows_exactly "$(band 9)"
-sleep 0.5
-shot ending3x
 [ ! -e "$UNLOCK" ] || fail "the unlock file exists before the ending is left"
 
 press Return  # back to the menu, unlocking the bonus level
@@ -293,17 +284,12 @@ quit_game "first run"
 # ---- 3. Second run, at 1x: the unlock is read back and level 9 leads to the bonus level ----
 start_game --scale 1
 check "--scale 1: the window is 480x272" window_is 480x272
-find_menu menu2
-[ "$BG" -ge 0 ] || fail "second run: the menu does not show"
+find_menu
 new_game "second run"
 pass_levels 9
 check "second run: level 9 won leads to the bonus level (band 11)" wait_for 10 shows_band 11
 pass_levels 1
 check "second run: the bonus level won leads to the ending" wait_for 10 shows_exactly "$(band 9)"
-sleep 0.5
-shot ending1x
-count=$(differing "$WORK/ending3x.png" "$WORK/ending1x.png" 0)
-check "the 3x ending sampled down is the 1x ending, pixel for pixel ($count off)" [ "$count" = 0 ]
 press Return
 sleep 0.3
 [ "$(od -An -c "$UNLOCK" | tr -d ' ')" = 1 ] || fail "data/dat.dat changed on the second completion: $(od -c "$UNLOCK")"
@@ -315,7 +301,7 @@ if command -v openbox >/dev/null; then
     WM_PID=$!
     sleep 1
     start_game
-    find_menu menu3
+    find_menu
     for keys in F11 alt+Return; do
         xdotool key "$keys"
         check "$keys: fullscreen, 1920x1080" poll 30 window_is 1920x1080
@@ -342,11 +328,11 @@ if command -v openbox >/dev/null; then
         [ "$(convert "$WORK/root.png" -format %@ info:)" = 1440x816+240+132 ]
     xdotool key F11
     check "F11: back to a window" poll 30 windowed
-    find_menu menu4
+    find_menu
     new_game "focus run"
     sleep 7  # curtain and countdown: 393 frames
     shot now
-    check "the race runs: no pause banner" no_pause_banner
+    if paused_banner; then fail "the race runs: a pause banner"; else pass "the race runs: no pause banner"; fi
     xmessage -geometry +0+0 "another window" &
     XMESSAGE_PID=$!
     poll 50 xdotool search --name '^xmessage$' >/dev/null || true
