@@ -64,24 +64,18 @@ TEST_F(Started, LeftCtrlTogglesTheRainOncePerPressOnEveryScreenButTheBonusLevel)
 // The renderer and the default scale, decided from fake device folders.
 TEST(Renderer, SoftwareOnlyWithoutARenderNodeOrWhenAskedFor) {
     const std::string root = testing::TempDir() + "pelune_dri";
-    for (const char* folder : {"empty", "card", "node"}) {
+    for (const char* folder : {"empty", "card", "node"})
         std::filesystem::create_directories(root + "/" + folder);
-    }
     std::ofstream(root + "/card/card0"), std::ofstream(root + "/node/card0");
     std::ofstream(root + "/node/renderD128");
-    struct Case {
-        int asked;
-        const char* dir;
-        const char* libgl;
-        bool software;
-    } cases[] = {
+    const struct { int asked; const char *dir, *libgl; bool software; } cases[] = {
         {RENDERER_AUTO, "node", nullptr, false},       {RENDERER_AUTO, "node", "0", false},
         {RENDERER_AUTO, "node", "1", true},            {RENDERER_AUTO, "node", "true", true},
         {RENDERER_AUTO, "card", nullptr, true},        {RENDERER_AUTO, "empty", nullptr, true},
         {RENDERER_AUTO, "missing", nullptr, true},     {RENDERER_SOFTWARE, "node", nullptr, true},
         {RENDERER_GPU, "empty", "1", false},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         EXPECT_EQ(Renderer_Software(c.asked, (root + "/" + c.dir).c_str(), c.libgl), c.software)
             << c.asked << " " << c.dir << " " << (c.libgl ? c.libgl : "unset");
     }
