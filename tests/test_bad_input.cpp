@@ -23,7 +23,6 @@
 #include <string>
 
 #include "fonction.h"
-#include "main.h"
 #include "support.h"
 
 namespace fs = std::filesystem;
@@ -127,17 +126,17 @@ enum class Setting { Data, NoData, Mask77, Busy, Home, ReadOnly, ReadOnlyHome, R
 using enum Plant;
 using enum Setting;
 
+// At the unlock file's name, its content, at the new file's names (the process's
+// own and older games' fixed one), the setting; then what is found: the count
+// after start-up, the level after level 9, the file once the ending is left (-:
+// not a file), stderr lines naming it, the file's and its folder's modes, the
+// entries in the folder, the count after the ending.
+// clang-format off
 struct UnlockRow {
-    const char* name;
-    Plant at_unlock;
-    std::string content;  // of the unlock file
-    Plant at_new;         // at the new file's names: the process's own and older games' fixed one
-    Setting setting;
-    // The count after start-up, the level after level 9, the file once the ending
-    // is left (-: not a file), stderr lines naming it, the file's and its
-    // folder's modes, the entries in the folder, the count after the ending.
+    const char* name; Plant at_unlock; std::string content; Plant at_new; Setting setting;
     const char* found;
 };
+// clang-format on
 
 const UnlockRow UNLOCK_ROWS[] = {
     {"Empty", Text, "", Nothing, Data, "0 10 1 0 644 755 3 1"},
@@ -279,10 +278,11 @@ const DataRow DATA_ROWS[] = {
     // Refused with its size, as if missing: a picture too small for the cuts
     // from it (a dot, one level's picture for all), a huge PNG by its header.
     {"JoueurOnePixel", "data/gfx/joueur.png", png(1, 1, 6, "")},
-    {"LvlScreenSize", LVL, png(SCREEN_W, SCREEN_H, 6, "")}, {"LvlHuge", LVL, png(16000, 16000, 6, "")},
+    {"LvlScreenSize", LVL, png(SCREEN_W, SCREEN_H, 6, "")},
+    {"LvlHuge", LVL, png(16000, 16000, 6, "")},
     // Every sound goes through one loader, and a missing one is never played.
-    {"MusicMissing", "data/music/music.ogg", "-"}, {"MusicNotASound", "data/music/music.ogg", "not a sound\n"},
-    {"WavMissing", "data/music/1.wav", "-"}, {"WavEmpty", "data/music/3.wav", ""},
+    {"MusicMissing", "data/music/music.ogg", "-"}, {"WavEmpty", "data/music/3.wav", ""},
+    {"MusicNotASound", "data/music/music.ogg", "not a sound\n"},
 };
 // clang-format on
 
@@ -298,10 +298,9 @@ TEST_P(DataInput, TheGameStartsSaysSoOnceAndPlaysOn) {
     ASSERT_TRUE(started);
     EXPECT_EQ(out, "Thanks to play Pelune.\n\n\n\n\nPlease wait while loading...\n\n"
                    "Loading gfx ...OK\n\nLoading music...OK\n\n");
-    // The file the game names on stderr is its own path ("./data/gfx/joueur.png").
-    const std::string name = fs::path(row.file).filename().string();
+    // The game names a file by its own path ("./data/gfx/joueur.png").
     EXPECT_EQ(lines_naming(err, "pelune: "), 1) << err;
-    EXPECT_EQ(lines_naming(err, *row.file ? name : "no audio device"), 1) << err;
+    EXPECT_EQ(lines_naming(err, *row.file ? row.file : "no audio device"), 1) << err;
     EXPECT_EQ(lines_naming(err, "pixels, the sheet is"), row.content.starts_with("\x89PNG")) << err;
     menu_and_a_level();
 }
@@ -311,10 +310,10 @@ INSTANTIATE_TEST_SUITE_P(Rows, DataInput, testing::ValuesIn(DATA_ROWS), BY_NAME)
 // ---- Settings file ----
 
 std::string settings_of(const Settings& s) {
-    std::string text;  // one digit each
-    for (int v : {s.fullscreen, s.fill, s.scale, s.rain, s.volume, s.music, s.effects, s.mute})
-        text += char('0' + v);
-    return text;
+    std::ostringstream text;
+    text << s.fullscreen << s.fill << s.scale << s.rain << s.volume << s.music << s.effects
+         << s.mute;
+    return text.str();
 }
 
 // What may lie at the settings file's name: the settings read (fullscreen, fill,
@@ -337,8 +336,7 @@ TEST(SettingsFile, GoodDamagedAndHostileFilesGiveTheirSettingsOrTheDefaultsAndOn
             {"Directory", Directory, "", DEFAULTS, 1},
         };
     for (const auto& row : rows) {
-        GameDir dir(false);
-        fs::create_directories(dir.file("data"));
+        GameDir dir(false);  // data/ made, empty
         dir.write("outside", "volume=1\n");  // what a link points to
         plant(dir, SETTINGS_PATH, row.at, row.content);
         Settings settings;
@@ -372,20 +370,16 @@ TEST_F(Play, TheSettingsReachTheGameTheCommandLineWinsAndAChangeIsSaved) {
 // ---- Hostile data files and settings, met by the real program ----
 
 // What a row puts in place of its file (or into the environment).
+// Its bytes: the file's, the scale's text, or the length padded to; its line:
+// the start of the one line on stderr.
 enum class Put { Bytes, Fifo, Padded, Scale, LongHome };
-struct HostileRow {
-    const char* name;
-    const char* file;
-    Put put;
-    std::string bytes;  // the file's bytes, the scale's text, or the length padded to
-    const char* line;   // the start of the one line on stderr
-};
 const std::string RGBA_ROWS(282 * (4 * 1380 + 1), '\0');  // the anim sheet's size, all clear
 // Rows of palette indices for it, unfiltered: all 0 but one 2, one past a 2-colour palette.
 const std::string INDEX_ROWS = std::string(282 * (1380 + 1), '\0').replace(1, 1, "\x02");
 const std::string BMP_HEAD =
     "BM\x36\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x80\x3e\0\0\x80\x3e\0\0"s;  // 16000x16000
 // clang-format off
+struct HostileRow { const char *name, *file; Put put; std::string bytes; const char* line; };
 const HostileRow HOSTILE_ROWS[] = {
     {"BmpHeader", LVL, Put::Bytes, BMP_HEAD, "not a PNG picture"},
     {"CutInItsHeader", LVL, Put::Bytes, "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR"s, "cut short in its PNG header"},

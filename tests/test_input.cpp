@@ -6,7 +6,6 @@
 
 #include <string>
 
-#include "main.h"
 #include "support.h"
 
 using Input = Started;
@@ -66,7 +65,6 @@ TEST(Pad, StickHatAndButtonsHoldTheirKeysWithADeadZoneThatDoesNotChatter) {
         {P, 11, 0, "+U"}, {P, 12, 0, "+D"}, {P, 14, 0, "+R"}, {P, 13, 0, ""}, {L, 14, 0, "-R"},
     };
     // clang-format on
-    const std::string names = "UDRESC";
     const SDLKey keys[] = {KEY_UP, KEY_DOWN, KEY_RIGHT, KEY_RETURN, KEY_SPACE, KEY_RAIN};
     Pad pad{};
     for (const auto& row : rows) {
@@ -76,7 +74,7 @@ TEST(Pad, StickHatAndButtonsHoldTheirKeysWithADeadZoneThatDoesNotChatter) {
         for (int i = 0, n = Pad_Keys(&pad, &event, out); i < n; ++i) {
             seen += out[i].type == SDL_KEYDOWN ? '+' : '-';
             for (int k = 0; k < 6; ++k)
-                seen += out[i].key.keysym.sym == keys[k] ? names.substr(k, 1) : "";
+                if (out[i].key.keysym.sym == keys[k]) seen += "UDRESC"[k];
         }
         EXPECT_EQ(seen, row.keys) << int(row.type) << " " << row.index << " " << row.value;
     }
@@ -153,8 +151,7 @@ TEST_F(Input, AFocusLossPausesARunningRaceOnly) {
         Mix_ResumeMusic();
         game.sons.played_pause = 0;
         turn(SDL_KEYUP, KEY_SPACE);
-        SDL_Event focus{};
-        focus.active = {SDL_ACTIVEEVENT, row.gain, row.state};
+        SDL_Event focus{.active = {SDL_ACTIVEEVENT, row.gain, row.state}};
         ASSERT_EQ(SDL_PushEvent(&focus), 0);
         turns(1);
         const int paused = row.scene == Ending ? 0 : level->paused;

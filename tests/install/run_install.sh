@@ -32,11 +32,9 @@ if [ "$1" = --release ]; then
     echo "release: every check passed"
     exit 0
 fi
-BUILD=$(realpath "$1")
-TESTS=$(realpath "$2")
+BUILD=$(realpath "$1") TESTS=$(realpath "$2")
 DESTDIR=$WORK/root cmake --install "$BUILD" --prefix /opt/p >/dev/null
-ROOT=$WORK/root/opt/p
-ID=io.github.pelune.pelune
+ROOT=$WORK/root/opt/p ID=io.github.pelune.pelune
 listing() { (cd "$ROOT" && find . ! -type d | sed 's|^\./||' | sort); }
 listing >"$WORK/listing"
 printf '%s\n' bin/pelune share/pelune/ico.bmp share/{applications/$ID.desktop,metainfo/$ID.metainfo.xml} \

@@ -11,16 +11,11 @@
 #include "../support.h"
 #include "fonction.h"
 
-static void make_data(const std::string& dir) {
-    for (const char* sub : {"/data/gfx", "/data/music"}) std::filesystem::create_directories(dir + sub);
-}
-
 TEST(DataSearch, ThePlacesAreTriedInOrderAndAnInstalledGameKeepsTheUnlockPerPlayer) {
     const std::string account = std::string(getpwuid(getuid())->pw_dir) + "/.local/share";
     const struct {
         const char *env, *exe, *with_data, *found, *xdg_data_home, *home;
-        const char* unlock;  // not found: where the search looked
-        const char* work = "work";
+        const char *unlock, *work = "work";  // the unlock; not found: where the search looked
     } rows[] = {
         {"env", "build", "env work build checkout", "env", "/x", "/h", UNLOCK_PATH},
         {"env", "build", "work build", "", "/x", "/h", "env"},  // when set, it alone counts
@@ -41,7 +36,9 @@ TEST(DataSearch, ThePlacesAreTriedInOrderAndAnInstalledGameKeepsTheUnlockPerPlay
         for (const char* dir : {"work", "build", "usr/bin"})
             std::filesystem::create_directories(dir);
         std::istringstream with_data(row.with_data);
-        for (std::string dir; with_data >> dir;) make_data(dir);
+        for (std::string dir; with_data >> dir;)
+            for (const char* sub : {"/data/gfx", "/data/music"})
+                std::filesystem::create_directories(dir + sub);
         const DataSearch search{row.env,           row.work, row.exe,           "build", "checkout",
                                 "../share/pelune", "fb",   row.xdg_data_home, row.home,
                                 row.xdg_data_home};  // the same rules for the settings
