@@ -8,10 +8,14 @@
 #include <fstream>
 
 #include "fonction.h"
-#include "main.h"
 #include "support.h"
 
-TEST_F(Started, PlayWavStartsAChunkOnceUntilItsFlagIsClearedAndPlayedSongInitClearsThemAll) {
+// The jingle and the music start; a menu turn starts afresh.
+TEST_F(Started, TheMusicStartsAndPlayWavStartsAChunkOnceUntilItsFlagIsCleared) {
+    EXPECT_TRUE(game.sons.played_theme == 1 && Mix_PlayingMusic() == 1);
+    game.anim.phase = 1;
+    turns(1);
+    EXPECT_TRUE(game.anim.phase + game.sons.played_theme == 0 && game.perso.player.x == -15);
     int played = 0;
     Mix_HaltChannel(-1);
     for (int flag : {0, 1, 1, 0}) played = flag, PlayWav(game.sons.count1, &played);
@@ -23,13 +27,6 @@ TEST_F(Started, PlayWavStartsAChunkOnceUntilItsFlagIsClearedAndPlayedSongInitCle
     PlayedSong_Init(&game.sons);
     for (int* flag = &game.sons.played_theme; flag <= &game.sons.played_levelwin; ++flag)
         EXPECT_EQ(*flag, 0);
-}
-
-TEST_F(Started, TheJingleAndTheMusicStartAndAMenuTurnStartsAfresh) {
-    EXPECT_TRUE(game.sons.played_theme == 1 && Mix_PlayingMusic() == 1);
-    game.anim.phase = 1;
-    turns(1);
-    EXPECT_TRUE(game.anim.phase + game.sons.played_theme == 0 && game.perso.player.x == -15);
 }
 
 TEST_F(Started, AHeldKeyActsOnceASecondKeyDownIsIgnoredAndEscapeOrCloseQuits) {
@@ -64,27 +61,19 @@ TEST_F(Started, LeftCtrlTogglesTheRainOncePerPressOnEveryScreenButTheBonusLevel)
 // The renderer and the default scale, decided from fake device folders.
 TEST(Renderer, SoftwareOnlyWithoutARenderNodeOrWhenAskedFor) {
     const std::string root = testing::TempDir() + "pelune_dri";
-    for (const char* folder : {"empty", "card", "node"}) {
+    for (const char* folder : {"empty", "card", "node"})
         std::filesystem::create_directories(root + "/" + folder);
-    }
-    std::ofstream(root + "/card/card0"), std::ofstream(root + "/node/card0");
-    std::ofstream(root + "/node/renderD128");
-    struct Case {
-        int asked;
-        const char* dir;
-        const char* libgl;
-        bool software;
-    } cases[] = {
+    for (auto f : {"/card/card0", "/node/card0", "/node/renderD128"}) std::ofstream(root + f);
+    const struct { int asked; const char *dir, *libgl; bool software; } cases[] = {
         {RENDERER_AUTO, "node", nullptr, false},       {RENDERER_AUTO, "node", "0", false},
         {RENDERER_AUTO, "node", "1", true},            {RENDERER_AUTO, "node", "true", true},
         {RENDERER_AUTO, "card", nullptr, true},        {RENDERER_AUTO, "empty", nullptr, true},
         {RENDERER_AUTO, "missing", nullptr, true},     {RENDERER_SOFTWARE, "node", nullptr, true},
         {RENDERER_GPU, "empty", "1", false},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases)
         EXPECT_EQ(Renderer_Software(c.asked, (root + "/" + c.dir).c_str(), c.libgl), c.software)
             << c.asked << " " << c.dir << " " << (c.libgl ? c.libgl : "unset");
-    }
     std::filesystem::remove_all(root);
     // 1280x720, 1920x1080, 2560x1440 and 3840x2160 screens, in software and on a card.
     const int screens[][4] = {{1280, 720, 2, 2}, {1920, 1080, 3, 3}, {2560, 1440, 4, 4},

@@ -32,21 +32,15 @@ if [ "$1" = --release ]; then
     echo "release: every check passed"
     exit 0
 fi
-BUILD=$(realpath "$1")
-TESTS=$(realpath "$2")
+BUILD=$(realpath "$1") TESTS=$(realpath "$2")
 DESTDIR=$WORK/root cmake --install "$BUILD" --prefix /opt/p >/dev/null
-ROOT=$WORK/root/opt/p
-ID=io.github.pelune.pelune
+ROOT=$WORK/root/opt/p ID=io.github.pelune.pelune
 listing() { (cd "$ROOT" && find . ! -type d | sed 's|^\./||' | sort); }
 listing >"$WORK/listing"
-{
-    echo "bin/pelune share/pelune/ico.bmp share/applications/$ID.desktop"
-    echo "share/metainfo/$ID.metainfo.xml share/man/man6/pelune.6.gz"
-    for size in 32 48 64 128 256; do echo "share/icons/hicolor/${size}x$size/apps/$ID.png"; done
-    for file in gfx/{anim,joueur,lvl,menu}.png music/{1,2,3,caught,earlystart,gameover,levelwin,pause,pelune,start}.wav music/music.ogg; do
-        echo "share/pelune/data/$file"
-    done
-} | tr ' ' '\n' | sort | diff - "$WORK/listing"
+printf '%s\n' bin/pelune share/pelune/ico.bmp share/{applications/$ID.desktop,metainfo/$ID.metainfo.xml} \
+    share/man/man6/pelune.6.gz share/icons/hicolor/{32x32,48x48,64x64,128x128,256x256}/apps/$ID.png \
+    share/pelune/data/{gfx/{anim,joueur,lvl,menu}.png,music/music.ogg} \
+    share/pelune/data/music/{1,2,3,caught,earlystart,gameover,levelwin,pause,pelune,start}.wav | sort | diff - "$WORK/listing"
 # Clean: not even a hint or a pedantic note.
 desktop-file-validate "$ROOT/share/applications/$ID.desktop" | { ! grep .; }
 appstreamcli validate --pedantic --no-net "$ROOT/share/metainfo/$ID.metainfo.xml" | { ! grep -E '^[EWIP]:'; }
@@ -57,12 +51,10 @@ export HOME=$WORK/home XDG_DATA_HOME=$WORK/xdg SDL_VIDEODRIVER=dummy SDL_AUDIODR
 export ASAN_OPTIONS=detect_leaks=0
 # The installed game, and the built one (through its checkout), from elsewhere.
 for game in "$ROOT/bin/pelune" "$BUILD/pelune"; do
-    status=0
-    timeout 5 "$game" >out 2>err || status=$?
+    status=0; timeout 5 "$game" >out 2>err || status=$?
     [ "$status" = 124 ] && grep -q "Loading music...OK" out && ! grep . err || { cat out err; exit 1; }
 done
-status=0
-PELUNE_DATA_DIR=$WORK/elsewhere "$ROOT/bin/pelune" 2>err || status=$?
+status=0; PELUNE_DATA_DIR=$WORK/elsewhere "$ROOT/bin/pelune" 2>err || status=$?
 [ "$status" = 1 ] && [ "$(cat err)" = "pelune: no game data (data/gfx, data/music) in PELUNE_DATA_DIR $WORK/elsewhere" ] || exit 1
 PELUNE_INSTALLED=$ROOT "$TESTS" --gtest_filter='Installed.*' --gtest_brief=1
 [ "$(cat "$XDG_DATA_HOME/pelune/dat.dat")" = 1 ] && listing | diff "$WORK/listing" - || exit 1

@@ -11,16 +11,11 @@
 #include "../support.h"
 #include "fonction.h"
 
-static void make_data(const std::string& dir) {
-    std::filesystem::create_directories(dir + "/data/gfx");
-    std::filesystem::create_directories(dir + "/data/music");
-}
-
 TEST(DataSearch, ThePlacesAreTriedInOrderAndAnInstalledGameKeepsTheUnlockPerPlayer) {
     const std::string account = std::string(getpwuid(getuid())->pw_dir) + "/.local/share";
     const struct {
         const char *env, *exe, *with_data, *found, *xdg_data_home, *home;
-        const char* unlock;  // not found: where the search looked
+        const char *unlock, *work = "work";  // the unlock; not found: where the search looked
     } rows[] = {
         {"env", "build", "env work build checkout", "env", "/x", "/h", UNLOCK_PATH},
         {"env", "build", "work build", "", "/x", "/h", "env"},  // when set, it alone counts
@@ -33,14 +28,18 @@ TEST(DataSearch, ThePlacesAreTriedInOrderAndAnInstalledGameKeepsTheUnlockPerPlay
         {"", "usr/bin", "fb", "fb", "x", "/h", "/h/.local/share/pelune/dat.dat"},  // relative
         {"", "usr/bin", "fb", "fb", nullptr, "", "@/pelune/dat.dat"},  // the account's home
         {"", "build", "", "", "/x", "/h", "work, build, checkout, build/../share/pelune, fb"},
+        // Started from inside the installed data: still the player's unlock.
+        {"", "usr/bin", "fb", "fb", "/x", "", "/x/pelune/dat.dat", "fb"},
     };
     for (const auto& row : rows) {
         GameDir root(false);  // the working directory: the paths are relative to it
         for (const char* dir : {"work", "build", "usr/bin"})
             std::filesystem::create_directories(dir);
         std::istringstream with_data(row.with_data);
-        for (std::string dir; with_data >> dir;) make_data(dir);
-        const DataSearch search{row.env,           "work", row.exe,           "build", "checkout",
+        for (std::string dir; with_data >> dir;)
+            for (const char* sub : {"/data/gfx", "/data/music"})
+                std::filesystem::create_directories(dir + sub);
+        const DataSearch search{row.env,           row.work, row.exe,           "build", "checkout",
                                 "../share/pelune", "fb",   row.xdg_data_home, row.home,
                                 row.xdg_data_home};  // the same rules for the settings
         DataPlace place;
@@ -57,12 +56,6 @@ TEST(DataSearch, ThePlacesAreTriedInOrderAndAnInstalledGameKeepsTheUnlockPerPlay
             settings.replace(settings.find("/.local/share/"), 14, "/.config/");
         EXPECT_EQ(place.settings, settings == "data/settings.ini" ? SETTINGS_PATH : settings);
     }
-    GameDir root(false);  // started from inside the installed data: still the player's unlock
-    make_data("fb");
-    const DataSearch search{"", "fb", "usr/bin", "build", "checkout", "../share/pelune", "fb", "/x", "", nullptr};
-    DataPlace place;
-    ASSERT_TRUE(Data_Find(&search, &place));
-    EXPECT_STREQ(place.unlock, "/x/pelune/dat.dat");
 }
 
 // A whole game through an installed copy, which run_install.sh lays out and
