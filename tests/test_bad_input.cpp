@@ -386,6 +386,7 @@ const HostileRow HOSTILE_ROWS[] = {
     {"Padded1GB", LVL, Put::Padded, std::to_string(1LL << 30), "1073741824 bytes, more than"},
     {"Sparse64GB", LVL, Put::Padded, std::to_string(64LL << 30), "68719476736 bytes, more than"},
     {"InflateBomb", LVL, Put::Bytes, png(690, 3382, 6, bomb(600000)), "more image data than its"},
+    {"InflateBombRgb", LVL, Put::Bytes, png(690, 3382, 2, bomb(600000)), "more image data than its"},
     {"DamagedDataChecksumFixed", ANIM, Put::Bytes, png(1380, 282, 6, stored(RGBA_ROWS).replace(9000, 1, "\x01")), "damaged image data"},
     {"RgbOverRgba", ANIM, Put::Bytes, png(1380, 282, 2, stored(RGBA_ROWS)), "IDAT: chunk data is too large"},
     {"ShortPalette", ANIM, Put::Bytes, png(1380, 282, 3, stored(INDEX_ROWS), chunk("PLTE", "abcdef")), "a palette shorter than its indices"},
