@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <system_error>
 #include <vector>
 
@@ -27,25 +28,7 @@
 
 namespace {
 
-struct SheetShape {
-    const char* path;  // as the game names it in its messages
-    int w, h;          // what the layout cuts from it
-};
-
-constexpr SheetShape SHEET_SHAPES[SHEET_COUNT] = {
-    {"data/gfx/menu.png", MENU_SHEET_W, MENU_SHEET_H},
-    {"data/gfx/lvl.png", LVL_SHEET_W, LVL_SHEET_H},
-    {"data/gfx/anim.png", ANIM_SHEET_W, ANIM_SHEET_H},
-    {"./data/gfx/joueur.png", RUNNER_SHEET_W, RUNNER_SHEET_H},
-};
-
-// A sheet must hold every picture cut from it; one more than twice as wide or
-// as high as that is not a sheet of this game, and would only cost memory.
-constexpr int SHEET_SLACK = 2;
-
-bool fits(const SheetShape& shape, int w, int h) {
-    return w >= shape.w && h >= shape.h && w <= SHEET_SLACK * shape.w && h <= SHEET_SLACK * shape.h;
-}
+static_assert(std::size(SHEET_SHAPES) == SHEET_COUNT, "a shape for every sheet");
 
 // What SDL_DisplayFormatAlpha makes of a picture on a 32-bit display.
 constexpr Uint32 ARGB_MASKS[4] = {0x00ff0000, 0x0000ff00, 0x000000ff, 0xff000000};
@@ -382,7 +365,7 @@ void open_sheet(SheetJob* job, const SheetShape& shape) {
     job->file = Data_Open(shape.path, most, 0, job->error);
     if (job->file == nullptr) return;
     const char* wrong = read_png_head(job->file, job);
-    const bool fit = wrong == nullptr && fits(shape, job->w, job->h);
+    const bool fit = wrong == nullptr && Sheet_Fits(shape, job->w, job->h);
     struct stat status {};
     if (fit && fstat(fileno(job->file), &status) == 0 &&
         status.st_size > png_most(job->w, job->h, job->bits)) {

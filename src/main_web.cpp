@@ -49,18 +49,6 @@ constexpr int CATCH_UP_TURNS = 4;
 constexpr double EARLY_MS = 2.0;
 constexpr const char* SAVE_UNLOCK = "/save/dat.dat";  // in IndexedDB, mounted by the page
 
-struct SheetShape {
-    const char* path;
-    int w, h;
-};
-constexpr SheetShape SHEET_SHAPES[SHEET_COUNT] = {
-    {"data/gfx/menu.png", MENU_SHEET_W, MENU_SHEET_H},
-    {"data/gfx/lvl.png", LVL_SHEET_W, LVL_SHEET_H},
-    {"data/gfx/anim.png", ANIM_SHEET_W, ANIM_SHEET_H},
-    {"data/gfx/joueur.png", RUNNER_SHEET_W, RUNNER_SHEET_H},
-};
-constexpr int SHEET_SLACK = 2;  // as on the desktop: at most twice the layout
-
 struct WebRun {
     Game game;
     Launch launch;
@@ -215,8 +203,7 @@ SDL_Surface* Sheets_Take(SheetLoad* load, int index) {
         std::fprintf(stderr, "pelune: cannot load %s: %s\n", shape.path, IMG_GetError());
         return nullptr;
     }
-    if (sheet->w < shape.w || sheet->h < shape.h || sheet->w > SHEET_SLACK * shape.w ||
-        sheet->h > SHEET_SLACK * shape.h) {
+    if (!Sheet_Fits(shape, sheet->w, sheet->h)) {
         std::fprintf(stderr, "pelune: cannot load %s: %dx%d pixels, the sheet is %dx%d\n",
                      shape.path, sheet->w, sheet->h, shape.w, shape.h);
         SDL_FreeSurface(sheet);

@@ -211,4 +211,25 @@ constexpr const LevelRow* level_row(int number) {
     return nullptr;
 }
 
+// Each sheet's file, in the order the game takes them (SheetIndex), and the
+// least size its layout cuts from; the desktop and the browser check it alike.
+struct SheetShape {
+    const char* path;  // as the game names it in its messages
+    int w, h;          // what the layout cuts from it
+};
+constexpr SheetShape SHEET_SHAPES[] = {
+    {"data/gfx/menu.png", MENU_SHEET_W, MENU_SHEET_H},
+    {"data/gfx/lvl.png", LVL_SHEET_W, LVL_SHEET_H},
+    {"data/gfx/anim.png", ANIM_SHEET_W, ANIM_SHEET_H},
+    {"./data/gfx/joueur.png", RUNNER_SHEET_W, RUNNER_SHEET_H},
+};
+
+// A sheet must hold every picture cut from it; one more than twice as wide or
+// as high as that is not a sheet of this game, and would only cost memory.
+constexpr int SHEET_SLACK = 2;
+
+constexpr bool Sheet_Fits(const SheetShape& shape, int w, int h) {
+    return w >= shape.w && h >= shape.h && w <= SHEET_SLACK * shape.w && h <= SHEET_SLACK * shape.h;
+}
+
 #endif
